@@ -1,0 +1,3 @@
+#include "hotfix/hotfix_list.h"
+
+void ListHotFixes() {}

@@ -1,0 +1,144 @@
+// A programmable stand-in for every platform operation, for unit tests.
+//
+// Tests arrange a `fake::State` (version records, a registry tree, the
+// standard-output handle, modules, version resource, locale), run the code
+// under test, and then read back what it did: the bytes written, each write
+// call, the registry calls with their masks, the handles still open.
+#ifndef HOTFIXES_PLATFORM_PLATFORM_FAKE_H_
+#define HOTFIXES_PLATFORM_PLATFORM_FAKE_H_
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+// Thrown by the fake ExitProcess so that a test sees how the program ended.
+struct ProcessExit {
+  UINT code;
+};
+
+struct Value {
+  std::string name;
+  DWORD type;
+  std::string data;
+};
+
+struct Key {
+  std::string name;
+  std::vector<std::unique_ptr<Key>> subkeys;  // in enumeration order
+  std::vector<Value> values;
+  // Masks refused when this key is opened; `openable` false refuses all.
+  std::set<REGSAM> deniedMasks;
+  bool openable = true;
+
+  // Adds (or finds) the direct subkey `name`; returns it.
+  Key& Add(const std::string& subkeyName);
+  // Walks a backslash-separated path of existing subkeys (case-insensitive);
+  // an empty path is this key. nullptr when a step is missing.
+  Key* Find(const std::string& path);
+  void SetValue(const std::string& valueName, DWORD type,
+                const std::string& data);
+  // A REG_SZ value stored with its terminating NUL.
+  void SetText(const std::string& valueName, const std::string& text) {
+    SetValue(valueName, REG_SZ, text + std::string(1, '\0'));
+  }
+  Value* FindValue(const std::string& valueName);
+  void RemoveSubkey(const std::string& subkeyName);
+};
+
+struct OpenAttempt {
+  HKEY base;
+  std::string path;
+  REGSAM mask;
+  LONG result;
+};
+
+struct Module {
+  std::uintptr_t base;
+  std::uintptr_t size;
+  std::string path;  // empty: memory that belongs to no file
+};
+
+struct State {
+  // Version query: which of the two record forms the query accepts, and
+  // what it fills in.
+  bool extendedQuerySucceeds = true;
+  bool basicQuerySucceeds = true;
+  OSVERSIONINFOEXA version{};
+  int versionQueries = 0;
+
+  // Registry.
+  Key localMachine;
+  Key currentUser;
+  struct OpenKey {
+    Key* key;
+    REGSAM mask;
+  };
+  std::map<HKEY, OpenKey> openHandles;
+  std::uintptr_t nextHandle = 0x1000;
+  std::vector<OpenAttempt> openAttempts;
+  int closeCalls = 0;
+  bool queryInfoFails = false;
+  std::set<DWORD> enumFailsAt;  // RegEnumKeyExA fails for these indexes
+  std::vector<DWORD> enumBufferLengths;  // the length passed to each call
+  DWORD reportedMaxSubKeyLength = 0;  // 0: computed from the subkeys
+  // Runs after every successful size query of RegQueryValueExA, with the
+  // value's name: lets a test change the value before it is fetched.
+  std::function<void(const std::string&)> afterSizeQuery;
+
+  // Standard output.
+  bool stdHandleInvalid = false;
+  DWORD fileType = FILE_TYPE_CHAR;
+  std::string output;               // the bytes that reached the device
+  std::vector<std::string> writes;  // each WriteFile call's bytes
+  std::set<std::size_t> failingWrites;  // indexes into the WriteFile calls
+  std::size_t failWritesFrom = SIZE_MAX;  // and every call from this one on
+  DWORD writeError = 112;  // the error number a failed write reports
+  int closedHandles = 0;
+  DWORD lastError = 0;
+
+  // Modules, for the program's own path and the failure report.
+  std::string modulePath = "C:\\Tools\\hotfixes.exe";
+  std::vector<Module> modules = {{0x00400000, 0x00100000, modulePath}};
+  const void* currentCodeAddress = reinterpret_cast<const void*>(0x00401234);
+  platform::FaultHandler faultHandler = nullptr;
+  LONG filterAnswer = EXCEPTION_EXECUTE_HANDLER;
+
+  // Version resource of any file: the sub-block paths the block answers,
+  // each with its bytes and the length VerQueryValueA reports.
+  struct Item {
+    std::string bytes;
+    UINT length;
+  };
+  bool hasVersionBlock = false;
+  bool versionBlockReadFails = false;
+  std::map<std::string, Item> versionItems;
+  bool queriedUnreadBlock = false;  // VerQueryValueA saw a block not filled
+
+  // Locale.
+  LCID threadLocale = 0x0409;
+  std::string localeAnsiCodePage = "1252";
+  UINT ansiCodePage = 1252;
+  std::vector<std::pair<BYTE, BYTE>> leadByteRanges;  // of every code page
+  int dbcsEnabled = 0;
+};
+
+// The one fake the platform operations answer from.
+State& Get();
+// Starts afresh: a default State, every handle forgotten.
+void Reset();
+// Calls the installed fault handler, as a processor fault would.
+void RaiseFault(const platform::PlatformFault& fault);
+// Handles of keys opened and not yet closed.
+std::size_t OpenKeyCount();
+
+}  // namespace fake
+
+#endif  // HOTFIXES_PLATFORM_PLATFORM_FAKE_H_
