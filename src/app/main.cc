@@ -2,5 +2,17 @@
 // its registry records. Command-line arguments are ignored.
 #include "app/report.h"
 #include "output/program_end.h"
+#include "registry/locale_facts.h"
 
-int main() { RunProgram(RunReport); }
+namespace {
+
+// The start-up facts are prepared under the failure report, so that a
+// failure there is reported like one of the report's own.
+void PrepareAndReport() {
+  PrepareProcessFacts();
+  RunReport();
+}
+
+}  // namespace
+
+int main() { RunProgram(PrepareAndReport); }

@@ -42,3 +42,11 @@ std::string TextBehindLastDelimiter(const std::string& path,
   return path.substr(
       OffsetBehindLastDelimiter(path.data(), path.size(), delimiters));
 }
+
+std::string TextUpToNul(const char* bytes, std::size_t size) {
+  const void* nul = std::memchr(bytes, '\0', size);
+  return std::string(bytes,
+                     nul ? static_cast<std::size_t>(
+                               static_cast<const char*>(nul) - bytes)
+                         : size);
+}

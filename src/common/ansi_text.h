@@ -20,4 +20,8 @@ std::size_t OffsetBehindLastDelimiter(const char* path, std::size_t size,
 std::string TextBehindLastDelimiter(const std::string& path,
                                     const char* delimiters);
 
+// The bytes of a fixed-size field up to its first NUL; all of them when it
+// has none.
+std::string TextUpToNul(const char* bytes, std::size_t size);
+
 #endif  // HOTFIXES_COMMON_ANSI_TEXT_H_

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/ansi_text.h"
 #include "common/format.h"
 #include "platform/platform.h"
 
@@ -91,8 +92,7 @@ bool ReadProductType(std::string& productType) {
       size > sizeof data) {
     return false;
   }
-  const void* nul = std::memchr(data, '\0', size);
-  productType.assign(data, nul ? static_cast<const char*>(nul) - data : size);
+  productType = TextUpToNul(data, size);
   for (char& c : productType) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
@@ -116,17 +116,10 @@ bool AppendEditionFromRegistry(const OSVERSIONINFOEXA& info,
   return true;
 }
 
-// The service-pack text up to its NUL, never past the field.
-std::string ServicePackText(const OSVERSIONINFOEXA& info) {
-  const char* text = info.szCSDVersion;
-  const void* nul = std::memchr(text, '\0', sizeof info.szCSDVersion);
-  return std::string(text, nul ? static_cast<const char*>(nul) - text
-                               : sizeof info.szCSDVersion);
-}
-
 void AppendServicePack(const OSVERSIONINFOEXA& info, std::string& result) {
   const DWORD build = info.dwBuildNumber & 0xFFFF;
-  const std::string servicePack = ServicePackText(info);
+  const std::string servicePack =
+      TextUpToNul(info.szCSDVersion, sizeof info.szCSDVersion);
   if (info.dwMajorVersion == 4 &&
       platform::lstrcmpiA(servicePack.c_str(), "Service Pack 6") == 0) {
     QueryKey q246009(

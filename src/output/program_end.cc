@@ -12,6 +12,7 @@
 namespace {
 
 bool failureReportInstalled = false;
+bool shuttingDown = false;
 // Raised memory exhaustion is reported through this object, made before
 // the report begins, so that reporting it needs no memory.
 const EOutOfMemory* outOfMemory = nullptr;
@@ -98,6 +99,7 @@ void WriteDirect(const char* bytes, std::size_t count) {
 }
 
 [[noreturn]] void ShutDown(unsigned exitCode) {
+  shuttingDown = true;
   failureReportInstalled = false;
   FlushReportOutput();
   ReportOutput.TakePendingError();  // a failure here changes nothing
@@ -153,6 +155,7 @@ void OnPlatformFault(const platform::PlatformFault& fault) {
 }
 
 void InstallFailureReport() {
+  shuttingDown = false;
   platform::InstallFaultHandler(OnPlatformFault);
   if (outOfMemory == nullptr) outOfMemory = new EOutOfMemory();
   failureReportInstalled = true;
@@ -239,8 +242,11 @@ void RunProgram(void (*report)()) {
 }
 
 void ReportUnhandledFailure() {
-  if (platform::UnhandledExceptionFilter() == EXCEPTION_CONTINUE_SEARCH) {
-    throw;  // a debugger takes it from here
+  // Once the program is ending nothing is reported a second time; and a
+  // debugger, when one wants it, takes the failure from here.
+  if (shuttingDown ||
+      platform::UnhandledExceptionFilter() == EXCEPTION_CONTINUE_SEARCH) {
+    throw;
   }
   try {
     throw;
@@ -266,7 +272,5 @@ void ReportRuntimeError(unsigned errorNumber, const void* address) {
       ComposeRuntimeErrorLine(line, errorNumber, address);
   WriteDirect(line, length);
   WriteDirect("\r\n", 2);
-  failureReportInstalled = false;
-  FlushReportOutput();
-  platform::ExitProcess(errorNumber);
+  ShutDown(errorNumber);
 }

@@ -37,6 +37,22 @@ State::OpenKey* LookUpHandle(HKEY key, State::OpenKey& rootSlot) {
   return found == TheState().openHandles.end() ? nullptr : &found->second;
 }
 
+LONG EnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength) {
+  State::OpenKey rootSlot{};
+  const State::OpenKey* open = LookUpHandle(key, rootSlot);
+  if (open == nullptr) return ERROR_INVALID_HANDLE;
+  if ((open->mask & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+  if (TheState().enumFailsAt.count(index)) return ERROR_ACCESS_DENIED;
+  if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& found = open->key->subkeys[index]->name;
+  if (nameLength == nullptr || found.size() >= *nameLength) {
+    return ERROR_MORE_DATA;
+  }
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *nameLength = static_cast<DWORD>(found.size());
+  return ERROR_SUCCESS;
+}
+
 const BYTE kBlockMagic[8] = {'F', 'A', 'K', 'E', 'V', 'E', 'R', 'S'};
 
 }  // namespace
@@ -145,7 +161,7 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access,
   } else if (!target->openable || target->deniedMasks.count(access)) {
     status = ERROR_ACCESS_DENIED;
   }
-  s.openAttempts.push_back({key, path, access, status});
+  s.openAttempts.push_back({key, path, access, status, subKey == nullptr});
   if (status != ERROR_SUCCESS) return status;
   HKEY handle = reinterpret_cast<HKEY>(s.nextHandle);
   s.nextHandle += 4;
@@ -221,19 +237,12 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
                    LPDWORD, LPSTR, LPDWORD, PFILETIME) {
   State& s = TheState();
   s.enumBufferLengths.push_back(nameLength ? *nameLength : 0);
-  State::OpenKey rootSlot{};
-  const State::OpenKey* open = fake::LookUpHandle(key, rootSlot);
-  if (open == nullptr) return ERROR_INVALID_HANDLE;
-  if ((open->mask & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
-  if (s.enumFailsAt.count(index)) return ERROR_ACCESS_DENIED;
-  if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  const std::string& found = open->key->subkeys[index]->name;
-  if (nameLength == nullptr || found.size() >= *nameLength) {
-    return ERROR_MORE_DATA;
+  const LONG status = fake::EnumKey(key, index, name, nameLength);
+  if (status != ERROR_SUCCESS && s.enumFailureFillsBuffer && name &&
+      nameLength) {
+    std::memset(name, 'X', *nameLength);
   }
-  std::memcpy(name, found.c_str(), found.size() + 1);
-  *nameLength = static_cast<DWORD>(found.size());
-  return ERROR_SUCCESS;
+  return status;
 }
 
 DWORD GetFileVersionInfoSizeA(LPCSTR, LPDWORD handle) {
@@ -340,7 +349,8 @@ void InstallFaultHandler(FaultHandler handler) {
 
 LCID GetThreadLocale() { return TheState().threadLocale; }
 
-int GetLocaleInfoA(LCID, LCTYPE type, LPSTR data, int size) {
+int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size) {
+  TheState().localeInfoQueries.push_back(locale);
   if (type != LOCALE_IDEFAULTANSICODEPAGE) return 0;
   const std::string& answer = TheState().localeAnsiCodePage;
   const int needed = static_cast<int>(answer.size()) + 1;
@@ -352,7 +362,8 @@ int GetLocaleInfoA(LCID, LCTYPE type, LPSTR data, int size) {
 
 UINT GetACP() { return TheState().ansiCodePage; }
 
-BOOL GetCPInfo(UINT, LPCPINFO info) {
+BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
+  TheState().codePageQueries.push_back(codePage);
   const auto& ranges = TheState().leadByteRanges;
   *info = CPINFO{};
   info->MaxCharSize = ranges.empty() ? 1 : 2;

@@ -58,6 +58,7 @@ struct OpenAttempt {
   std::string path;
   REGSAM mask;
   LONG result;
+  bool nullPath = false;  // the subkey path was passed as no text at all
 };
 
 struct Module {
@@ -88,6 +89,9 @@ struct State {
   bool queryInfoFails = false;
   std::set<DWORD> enumFailsAt;  // RegEnumKeyExA fails for these indexes
   std::vector<DWORD> enumBufferLengths;  // the length passed to each call
+  // A failing RegEnumKeyExA first fills the whole buffer it was given with
+  // 'X' and no NUL, as a system may leave it.
+  bool enumFailureFillsBuffer = false;
   DWORD reportedMaxSubKeyLength = 0;  // 0: computed from the subkeys
   // Runs after every successful size query of RegQueryValueExA, with the
   // value's name: lets a test change the value before it is fetched.
@@ -127,6 +131,8 @@ struct State {
   std::string localeAnsiCodePage = "1252";
   UINT ansiCodePage = 1252;
   std::vector<std::pair<BYTE, BYTE>> leadByteRanges;  // of every code page
+  std::vector<LCID> localeInfoQueries;  // the locale of each GetLocaleInfoA
+  std::vector<UINT> codePageQueries;    // the code page of each GetCPInfo
   int dbcsEnabled = 0;
 };
 

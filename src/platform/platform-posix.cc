@@ -1,17 +1,21 @@
 // The stand-in platform for a native Linux build: real standard output and
 // exit codes, errno as the error number; no registry (every key open fails)
-// and no Windows version (the version query fails).
+// and no Windows version (the version query fails). The program's own file
+// carries a version block built from the version and description the build
+// passes in (HOTFIXES_VERSION, HOTFIXES_DESCRIPTION); other files have none.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "platform/ascii.h"
 #include "platform/platform.h"
@@ -27,6 +31,66 @@ int HandleToDescriptor(HANDLE file) {
 
 HANDLE DescriptorToHandle(int descriptor) {
   return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(descriptor) + 1);
+}
+
+const DWORD kErrorInsufficientBuffer = 122;
+const DWORD kErrorResourceTypeNotFound = 1813;
+
+// The version block's layout is the stand-in's own: the signature, the
+// block's size in bytes, then one entry per sub-block: its NUL-terminated
+// path, the item's length (a DWORD) and the item's bytes. A text item's
+// length counts its characters and the NUL, as VerQueryValueA reports it.
+const char kVersionBlockSignature[] = "HFVI";
+
+DWORD ReadDword(const char* at) {
+  DWORD value = 0;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+void AppendDword(std::string& block, DWORD value) {
+  block.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void AppendItem(std::string& block, const char* path, const char* bytes,
+                std::size_t length) {
+  block.append(path, std::strlen(path) + 1);
+  AppendDword(block, static_cast<DWORD>(length));
+  block.append(bytes, length);
+}
+
+std::string BuildOwnVersionBlock() {
+  // Language 0x0409 (US English) in the low word, code page 0x04E4 (1252)
+  // in the high word.
+  static const char kTranslation[] = {'\x09', '\x04', '\xE4', '\x04'};
+  static const char kDescription[] = HOTFIXES_DESCRIPTION;
+  static const char kVersion[] = HOTFIXES_VERSION;
+  std::string items;
+  AppendItem(items, "\\VarFileInfo\\Translation", kTranslation,
+             sizeof kTranslation);
+  AppendItem(items, "\\StringFileInfo\\040904E4\\FileDescription",
+             kDescription, sizeof kDescription);
+  AppendItem(items, "\\StringFileInfo\\040904E4\\FileVersion", kVersion,
+             sizeof kVersion);
+  std::string block(kVersionBlockSignature, sizeof(DWORD));
+  AppendDword(block, static_cast<DWORD>(2 * sizeof(DWORD) + items.size()));
+  return block + items;
+}
+
+const std::string& OwnVersionBlock() {
+  static const std::string block = BuildOwnVersionBlock();
+  return block;
+}
+
+// Whether `fileName` names the running program's file, by any path.
+bool IsOwnExecutable(LPCSTR fileName) {
+  char own[PATH_MAX];
+  char resolved[PATH_MAX];
+  if (fileName == nullptr || realpath(fileName, resolved) == nullptr) {
+    return false;
+  }
+  const DWORD length = GetModuleFileNameA(nullptr, own, sizeof own);
+  return length != 0 && std::strcmp(own, resolved) == 0;
 }
 
 }  // namespace
@@ -61,14 +125,54 @@ LONG RegEnumKeyExA(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPSTR, LPDWORD,
   return ERROR_INVALID_HANDLE;
 }
 
-DWORD GetFileVersionInfoSizeA(LPCSTR, LPDWORD handle) {
+DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) {
   if (handle) *handle = 0;
-  return 0;
+  if (!IsOwnExecutable(fileName)) {
+    lastError = kErrorResourceTypeNotFound;
+    return 0;
+  }
+  return static_cast<DWORD>(OwnVersionBlock().size());
 }
 
-BOOL GetFileVersionInfoA(LPCSTR, DWORD, DWORD, LPVOID) { return FALSE; }
+BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD size, LPVOID data) {
+  const std::string& block = OwnVersionBlock();
+  if (!IsOwnExecutable(fileName)) {
+    lastError = kErrorResourceTypeNotFound;
+    return FALSE;
+  }
+  if (data == nullptr || size < block.size()) {
+    lastError = kErrorInsufficientBuffer;
+    return FALSE;
+  }
+  std::memcpy(data, block.data(), block.size());
+  return TRUE;
+}
 
-BOOL VerQueryValueA(LPCVOID, LPCSTR, LPVOID*, PUINT) { return FALSE; }
+BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer,
+                    PUINT length) {
+  const char* base = static_cast<const char*>(block);
+  if (base == nullptr || subBlock == nullptr ||
+      std::memcmp(base, kVersionBlockSignature, sizeof(DWORD)) != 0) {
+    return FALSE;
+  }
+  const std::size_t size = ReadDword(base + sizeof(DWORD));
+  std::size_t at = 2 * sizeof(DWORD);
+  while (at < size) {
+    const char* path = base + at;
+    const std::size_t pathSize = strnlen(path, size - at) + 1;
+    if (pathSize + sizeof(DWORD) > size - at) break;
+    const DWORD itemLength = ReadDword(path + pathSize);
+    const std::size_t itemAt = at + pathSize + sizeof(DWORD);
+    if (itemLength > size - itemAt) break;
+    if (platform_detail::CompareIgnoringAsciiCase(path, subBlock) == 0) {
+      *buffer = const_cast<char*>(base + itemAt);
+      *length = itemLength;
+      return TRUE;
+    }
+    at = itemAt + itemLength;
+  }
+  return FALSE;
+}
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   if (size == 0) return 0;

@@ -1,0 +1,232 @@
+#include "output/program_end.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "output/exceptions.h"
+#include "test_support.h"
+
+namespace {
+
+class ETestFailure : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const override { return "ETestFailure"; }
+};
+
+const void* At(std::uintptr_t address) {
+  return reinterpret_cast<const void*>(address);
+}
+
+std::string Report(const char* kind, const char* offset,
+                   const std::string& messageLine) {
+  return std::string("Exception ") + kind + " in module hotfixes.exe at " +
+         offset + ".\r\n" + messageLine + "\r\n\r\n";
+}
+
+TEST(ComposeFailureReport, MessageEndsWithExactlyOneDot) {
+  struct Case {
+    const char* message;
+    const char* secondLine;
+  } cases[] = {
+      {"Out of memory", "Out of memory."},
+      {"Already ends.", "Already ends."},
+      {"", ""},
+      {"Dots inside. then not", "Dots inside. then not."},
+      {"Ellipsis...", "Ellipsis..."},
+  };
+  for (const auto& c : cases) {
+    char out[1024];
+    const std::size_t length = ComposeFailureReport(
+        out, "EKind", "tool.exe", 0x00ABCDEF, c.message, std::strlen(c.message));
+    EXPECT_EQ(std::string(out, length),
+              std::string("Exception EKind in module tool.exe at 00ABCDEF.\r\n") +
+                  c.secondLine + "\r\n");
+  }
+}
+
+TEST(ComposeFailureReport, LongTextIsCutTo1023Characters) {
+  const std::string message(2000, 'm');
+  char out[1024];
+  const std::size_t length = ComposeFailureReport(
+      out, "EKind", "tool.exe", 0, message.data(), message.size());
+  EXPECT_EQ(length, 1023u);
+  EXPECT_EQ(out[1023], '\0');
+  EXPECT_EQ(std::string(out + 1000, 23), std::string(23, 'm'));
+}
+
+TEST(ComposeRuntimeErrorLine, NumberRightAlignedInThreeColumns) {
+  const std::pair<unsigned, const char*> cases[] = {
+      {5, "Runtime error   5 at 0040ABCD"},
+      {28, "Runtime error  28 at 0040ABCD"},
+      {203, "Runtime error 203 at 0040ABCD"},
+  };
+  for (const auto& c : cases) {
+    char out[32];
+    const std::size_t length =
+        ComposeRuntimeErrorLine(out, c.first, At(0x0040ABCD));
+    EXPECT_EQ(std::string(out, length), c.second);
+    EXPECT_EQ(length, 29u);
+  }
+}
+
+class ProgramEndTest : public FakePlatformTest {};
+
+void WriteTwoLines() {
+  WriteReportLine("first");
+  WriteReportLine("second");
+}
+
+TEST_F(ProgramEndTest, CompleteReportEndsWithCodeZeroAndEverythingWritten) {
+  Platform().fileType = FILE_TYPE_DISK;
+  EXPECT_EQ(RunProgramWith(WriteTwoLines), 0u);
+  EXPECT_EQ(Platform().output, "first\r\nsecond\r\n");
+  EXPECT_EQ(Platform().closedHandles, 0) << "standard output was closed";
+}
+
+TEST_F(ProgramEndTest, FailedLastWriteLeavesCodeZero) {
+  Platform().fileType = FILE_TYPE_DISK;
+  Platform().failWritesFrom = 0;
+  EXPECT_EQ(RunProgramWith(WriteTwoLines), 0u);
+  EXPECT_EQ(Platform().writes.size(), 1u);
+}
+
+struct FailureCase {
+  const char* name;
+  void (*report)();
+  std::string expected;
+};
+
+TEST_F(ProgramEndTest, FailureReportFollowsTheBufferedLines) {
+  const FailureCase cases[] = {
+      {"failure address in the program's module",
+       [] {
+         WriteTwoLines();
+         throw ETestFailure("Something broke", At(0x00401234));
+       },
+       "first\r\nsecond\r\n" +
+           Report("ETestFailure", "00001234", "Something broke.")},
+      {"address in no module: offset from the program's code start",
+       [] {
+         WriteTwoLines();
+         throw ETestFailure("Ends with a dot.", At(0x00003000));
+       },
+       "first\r\nsecond\r\n" +
+           Report("ETestFailure", "00002000", "Ends with a dot.")},
+      {"empty message: empty second line",
+       [] {
+         WriteTwoLines();
+         throw ETestFailure("", nullptr);
+       },
+       "first\r\nsecond\r\n" + Report("ETestFailure", "00000000", "")},
+      {"memory exhaustion",
+       [] {
+         WriteTwoLines();
+         throw std::bad_alloc();
+       },
+       "first\r\nsecond\r\n" +
+           Report("EOutOfMemory", "00000000", "Out of memory.")},
+      {"a failure object of no failure class",
+       [] {
+         WriteTwoLines();
+         throw 42;
+       },
+       "first\r\nsecond\r\n" + Report("Exception", "00000000", "")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    ReportOutput = TReportOutput();
+    Platform().fileType = FILE_TYPE_PIPE;
+    EXPECT_EQ(RunProgramWith(c.report), 1u);
+    EXPECT_EQ(Platform().output, c.expected);
+    // Buffered lines in one piece, then the report text and its CR LF
+    // straight to the handle.
+    EXPECT_EQ(Platform().writes.size(), 3u);
+  }
+}
+
+TEST_F(ProgramEndTest, FailedLineWriteIsReportedAsInOutError) {
+  Platform().fileType = FILE_TYPE_CHAR;
+  Platform().failingWrites = {1};
+  Platform().writeError = 5;
+  Platform().currentCodeAddress = At(0x00402000);
+  EXPECT_EQ(RunProgramWith(WriteTwoLines), 1u);
+  EXPECT_EQ(Platform().output,
+            "first\r\n" +
+                Report("EInOutError", "00002000", "File access denied."));
+}
+
+TEST_F(ProgramEndTest, NoStandardOutputStillEndsWithCodeOne) {
+  Platform().stdHandleInvalid = true;
+  EXPECT_EQ(RunProgramWith(WriteTwoLines), 1u);
+  EXPECT_TRUE(Platform().writes.empty());
+}
+
+TEST_F(ProgramEndTest, DebuggerTakesTheFailureUnreported) {
+  Platform().fileType = FILE_TYPE_DISK;
+  Platform().filterAnswer = EXCEPTION_CONTINUE_SEARCH;
+  EXPECT_THROW(RunProgram([] { throw ETestFailure("x", nullptr); }),
+               ETestFailure);
+  EXPECT_EQ(Platform().output, "");
+}
+
+struct FaultCase {
+  const char* name;
+  platform::PlatformFault fault;
+  std::string expected;
+};
+
+platform::PlatformFault pendingFault;
+
+void WriteLineThenFault() {
+  WriteReportLine("before");
+  fake::RaiseFault(pendingFault);
+}
+
+TEST_F(ProgramEndTest, PlatformFaultsEndInTheFailureReport) {
+  const FaultCase cases[] = {
+      {"division by zero", {0xC0000094, At(0x00401010), false, nullptr},
+       Report("EDivByZero", "00001010", "Division by zero.")},
+      {"stack overflow", {0xC00000FD, At(0x00401020), false, nullptr},
+       Report("EStackOverflow", "00001020", "Stack overflow.")},
+      {"read access violation in the program",
+       {0xC0000005, At(0x00401030), false, At(0x10)},
+       Report("EAccessViolation", "00001030",
+              "Access violation at address 00401030 in module "
+              "'hotfixes.exe'. Read of address 00000010.")},
+      {"write access violation outside any module",
+       {0xC0000005, At(0x00005000), true, At(0xFFFC)},
+       Report("EAccessViolation", "00004000",
+              "Access violation at address 00005000. Write of address "
+              "0000FFFC.")},
+      {"unknown status code", {0xC000001D, At(0x00401040), false, nullptr},
+       Report("EExternalException", "00001040",
+              "External exception C000001D.")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    ReportOutput = TReportOutput();
+    Platform().fileType = FILE_TYPE_DISK;
+    pendingFault = c.fault;
+    EXPECT_EQ(RunProgramWith(WriteLineThenFault), 1u);
+    EXPECT_EQ(Platform().output, "before\r\n" + c.expected);
+  }
+}
+
+TEST_F(ProgramEndTest, FaultAfterTheEndGivesTheRuntimeErrorLine) {
+  Platform().fileType = FILE_TYPE_DISK;
+  EXPECT_EQ(RunProgramWith(WriteTwoLines), 0u);
+  try {
+    fake::RaiseFault({0xC0000094, At(0x00401050), false, nullptr});
+    FAIL() << "the fault did not end the program";
+  } catch (const fake::ProcessExit& exit) {
+    EXPECT_EQ(exit.code, 200u);
+  }
+  EXPECT_EQ(Platform().output,
+            "first\r\nsecond\r\nRuntime error 200 at 00401050\r\n");
+}
+
+}  // namespace

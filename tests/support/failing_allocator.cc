@@ -1,0 +1,47 @@
+#include "support/failing_allocator.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace failing_allocator {
+namespace {
+
+bool armed = false;
+bool failAllAfter = false;
+std::size_t failAt = 0;
+std::size_t count = 0;
+
+bool ShouldFail() {
+  if (!armed) return false;
+  const std::size_t index = count++;
+  return index == failAt || (failAllAfter && index > failAt);
+}
+
+}  // namespace
+
+void FailAllocation(std::size_t n, bool andAllAfter) {
+  failAt = n;
+  failAllAfter = andAllAfter;
+  count = 0;
+  armed = true;
+}
+
+std::size_t Disarm() {
+  armed = false;
+  return count;
+}
+
+}  // namespace failing_allocator
+
+void* operator new(std::size_t size) {
+  if (failing_allocator::ShouldFail()) throw std::bad_alloc();
+  if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+  throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size) { return ::operator new(size); }
+
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
