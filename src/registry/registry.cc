@@ -107,9 +107,9 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
   std::vector<char> name = TextBuffer(bufferLength);
   for (DWORD index = 0; index < subkeyCount; ++index) {
     DWORD length = bufferLength;
-    const LONG result = platform::RegEnumKeyExA(
-        OpenHandle, index, name.data(), &length, nullptr, nullptr, nullptr,
-        nullptr);
+    const LONG result =
+        platform::RegEnumKeyExA(OpenHandle, index, name.data(), &length,
+                                nullptr, nullptr, nullptr, nullptr);
     // A failed step (the subkeys changed since the query, the key may not
     // be enumerated, or a name did not fit) leaves the buffer undefined: it
     // still gives its one entry, an empty one, never a stale or partial
@@ -124,8 +124,8 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
 std::string TRegistry::ReadTextValue(const std::string& valueName) {
   DWORD type = 0;
   DWORD size = 0;
-  if (platform::RegQueryValueExA(OpenHandle, valueName.c_str(), nullptr,
-                                 &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (platform::RegQueryValueExA(OpenHandle, valueName.c_str(), nullptr, &type,
+                                 nullptr, &size) != ERROR_SUCCESS ||
       size == 0) {
     return std::string();
   }
@@ -133,9 +133,9 @@ std::string TRegistry::ReadTextValue(const std::string& valueName) {
   std::vector<char> data = TextBuffer(size);
   DWORD fetched = size;
   type = 0;
-  if (platform::RegQueryValueExA(
-          OpenHandle, valueName.c_str(), nullptr, &type,
-          reinterpret_cast<LPBYTE>(data.data()), &fetched) != ERROR_SUCCESS) {
+  if (platform::RegQueryValueExA(OpenHandle, valueName.c_str(), nullptr, &type,
+                                 reinterpret_cast<LPBYTE>(data.data()),
+                                 &fetched) != ERROR_SUCCESS) {
     RaiseRegistryFailure(kFetchFailed, valueName,
                          platform::CurrentCodeAddress());
   }
