@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Runs every test: the unit tests and the native program's end-to-end
+# tests (native build), hotfixes.exe end to end under Wine (windows-x64),
+# and builds the 32-bit hotfixes.exe, which this machine cannot run.
+# Goes on past a failure so that every summary is shown; exits non-zero
+# if anything failed.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/install-deps.sh || exit 1
+
+failed_steps=()
+tests_passed=0
+tests_failed=0
+ctest_log=$(mktemp)
+trap 'rm -f "$ctest_log"' EXIT
+
+step() {
+  local name=$1
+  shift
+  echo "==> $name" >&2
+  local started=$SECONDS
+  if "$@"; then
+    echo "==> $name: done in $((SECONDS - started)) s" >&2
+    return 0
+  fi
+  echo "==> $name: FAILED after $((SECONDS - started)) s" >&2
+  failed_steps+=("$name")
+  return 1
+}
+
+build() {
+  cmake --preset "$1" && cmake --build --preset "$1"
+}
+
+# Runs ctest, keeping its output visible, and adds its counts to the total.
+run_tests() {
+  ctest --preset "$1" --parallel 2 2>&1 | tee "$ctest_log"
+  local status=${PIPESTATUS[0]}
+  local summary
+  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' \
+    "$ctest_log" | tail -n 1)
+  if [[ $summary =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
+    tests_failed=$((tests_failed + BASH_REMATCH[1]))
+    tests_passed=$((tests_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  elif ((status == 0)); then
+    echo "test.sh: ctest --preset $1 ran no test" >&2
+    status=1
+  fi
+  return "$status"
+}
+
+step "build native" build native && step "test native" run_tests native
+step "build windows-x64" build windows-x64 &&
+  step "test windows-x64" run_tests windows-x64
+step "build windows-x86" build windows-x86
+
+if ((${#failed_steps[@]} > 0)); then
+  echo "test.sh: failed: ${failed_steps[*]}"
+fi
+echo "tests: $tests_passed passed, $tests_failed failed"
+((${#failed_steps[@]} == 0))

@@ -1,0 +1,253 @@
+#!/usr/bin/env python3
+"""End-to-end tests of hotfixes.exe under Wine.
+
+    run_case.py [wine options] setup
+        creates the private Wine prefix once (reused later) and starts a
+        wineserver that stays up between cases
+    run_case.py [wine options] run --exe hotfixes.exe CASE_DIR
+        runs one case and compares its output and exit code byte for byte
+    run_case.py [wine options] shutdown
+        ends the prefix's wineserver and every Wine process in it
+
+A case is a folder with these files:
+    version       Windows version to switch to (winecfg /v)
+    setup.reg     optional REGEDIT4 file imported after the hotfix key has
+                  been deleted, so that every case starts without hotfixes
+    expected.out  the exact standard output; required where it can be read
+                  back (stdout pipe, file or small-file), absent otherwise
+    exit_code     optional, default 0
+    exe_name      optional: run a copy of hotfixes.exe under this name
+    env           optional KEY=VALUE lines added to the environment
+    stdout        optional: pipe (default), file, closed, full, broken-pipe,
+                  small-file (run_program.py says what each one is)
+
+Every run must also leave standard error empty: the program never writes
+there, and Wine is silenced with WINEDEBUG=-all.
+
+Into a file or a pipe the program writes 128-byte pieces while the report
+runs and the rest at the very end, where a failed write no longer changes
+the exit code. The cases with a closed or broken standard output therefore
+run under a long exe_name: the banner alone then fills a piece, so a write
+fails while the report is still running, whatever the OS line says.
+
+After a change of the program's description or version, update_banner.py
+rewrites the banner of every expected.out in one go.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import run_program  # noqa: E402
+
+WINDOWS_VERSIONS = ("winxp64", "win2003", "vista", "win7", "win8", "win81",
+                    "win10")
+HOTFIX_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\HotFix"
+READY_MARK = "hotfixes-e2e-ready"
+# Copies run under another name live here, inside the prefix's C: drive,
+# so that their Windows path is short and the same on every machine.
+COPIES_FOLDER = ("drive_c", "e2e")
+COPIES_WINDOWS_FOLDER = "C:\\e2e\\"
+
+TOOL_TIMEOUT = 120
+PROGRAM_TIMEOUT = 60
+# How long the wineserver outlives its last client if nobody shuts it down
+# (an interrupted test run), in seconds.
+SERVER_LINGER = 120
+
+
+class CaseError(Exception):
+    pass
+
+
+class Wine:
+    def __init__(self, loader, server, prefix):
+        self.loader = loader
+        self.server = server
+        self.prefix = os.path.abspath(prefix)
+
+    def environment(self, extra=None):
+        env = dict(os.environ)
+        env.update({
+            "WINEPREFIX": self.prefix,
+            "WINEDEBUG": "-all",
+            "WINESERVER": self.server,
+            # No Mono or Gecko: no installer prompts, a faster prefix.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        env.pop("DISPLAY", None)
+        env.update(extra or {})
+        return env
+
+    def tool(self, *arguments, check=True):
+        """Runs a Wine built-in program (winecfg, reg, regedit, wineboot).
+        Its output goes to a file, never to a pipe: Wine's background
+        processes, started by whichever program comes first, keep the
+        standard error they were given open, and a pipe would never end."""
+        with tempfile.TemporaryFile() as output:
+            completed = subprocess.run(
+                [self.loader] + list(arguments), env=self.environment(),
+                stdin=subprocess.DEVNULL, stdout=output, stderr=output,
+                timeout=TOOL_TIMEOUT)
+            if check and completed.returncode != 0:
+                output.seek(0)
+                raise CaseError("wine %s failed with exit code %d: %r"
+                                % (" ".join(arguments), completed.returncode,
+                                   output.read()))
+        return completed.returncode
+
+    def wineserver(self, *arguments):
+        subprocess.run([self.server] + list(arguments),
+                       env=self.environment(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=TOOL_TIMEOUT, check=False)
+
+    def is_ready(self):
+        return os.path.exists(os.path.join(self.prefix, READY_MARK))
+
+    def create_prefix(self):
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+        started = time.monotonic()
+        self.tool("wineboot", "-i")
+        # Wait until wineboot's work is done and the registry is on disk.
+        self.wineserver("-w")
+        with open(os.path.join(self.prefix, READY_MARK), "w"):
+            pass
+        print("created Wine prefix %s in %.1f s"
+              % (self.prefix, time.monotonic() - started))
+
+    def setup(self):
+        if not self.is_ready():
+            self.create_prefix()
+        self.wineserver("-p%d" % SERVER_LINGER)
+        # Start Wine's background processes now, so that no case's program
+        # hands them its own standard output or error.
+        self.tool("cmd", "/c", "exit")
+
+    def shutdown(self):
+        self.wineserver("-k")
+
+
+def read_case_file(case_dir, name, default=None):
+    path = os.path.join(case_dir, name)
+    if not os.path.exists(path):
+        if default is None:
+            raise CaseError("case file %s is missing" % name)
+        return default
+    with open(path, "rb") as file:
+        return file.read()
+
+
+def read_case_word(case_dir, name, default=None):
+    text = read_case_file(case_dir, name,
+                          None if default is None else default.encode())
+    return text.decode().strip()
+
+
+def read_case_env(case_dir):
+    env = {}
+    text = read_case_file(case_dir, "env", b"").decode()
+    for line in text.splitlines():
+        if not line.strip():
+            continue
+        key, separator, value = line.partition("=")
+        if not separator:
+            raise CaseError("env line without '=': %r" % line)
+        env[key.strip()] = value
+    return env
+
+
+def windows_path(unix_path):
+    """The path under Wine's Z: drive, which maps the whole Unix tree."""
+    return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+
+def prepare_registry(wine, case_dir):
+    # A missing key makes "reg delete" fail; that is the state wanted.
+    wine.tool("reg", "delete", HOTFIX_KEY, "/f", check=False)
+    setup_reg = os.path.join(case_dir, "setup.reg")
+    if os.path.exists(setup_reg):
+        wine.tool("regedit", "/s", windows_path(setup_reg))
+
+
+def program_under_test(wine, exe, exe_name):
+    """The Unix path to run: the built program, or a copy under exe_name."""
+    if not exe_name:
+        return exe
+    folder = os.path.join(wine.prefix, *COPIES_FOLDER)
+    os.makedirs(folder, exist_ok=True)
+    copy = os.path.join(folder, exe_name)
+    shutil.copyfile(exe, copy)
+    return copy
+
+
+def run_case(wine, exe, case_dir):
+    version = read_case_word(case_dir, "version")
+    if version not in WINDOWS_VERSIONS:
+        raise CaseError("unknown Windows version %r" % version)
+    stdout_mode = read_case_word(case_dir, "stdout", "pipe")
+    if stdout_mode not in run_program.STDOUT_MODES:
+        raise CaseError("unknown stdout mode %r" % stdout_mode)
+    observable = stdout_mode in run_program.OBSERVABLE_MODES
+    has_expected = os.path.exists(os.path.join(case_dir, "expected.out"))
+    if observable != has_expected:
+        raise CaseError("expected.out must exist exactly when the output "
+                        "can be read back (stdout %s)"
+                        % ", ".join(run_program.OBSERVABLE_MODES))
+    expected_stdout = read_case_file(case_dir, "expected.out") \
+        if observable else None
+    exit_code = int(read_case_word(case_dir, "exit_code", "0"))
+    exe_name = read_case_word(case_dir, "exe_name", "")
+
+    wine.tool("winecfg", "/v", version)
+    prepare_registry(wine, case_dir)
+    program = program_under_test(wine, exe, exe_name)
+    outcome = run_program.run([wine.loader, program], stdout_mode,
+                              wine.environment(read_case_env(case_dir)),
+                              PROGRAM_TIMEOUT)
+    return run_program.check(outcome, expected_stdout, exit_code)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--wine", default="/usr/lib/wine/wine64")
+    parser.add_argument("--wineserver", default="/usr/lib/wine/wineserver64")
+    parser.add_argument("--prefix", required=True)
+    commands = parser.add_subparsers(dest="command", required=True)
+    commands.add_parser("setup")
+    commands.add_parser("shutdown")
+    run_parser = commands.add_parser("run")
+    run_parser.add_argument("--exe", required=True)
+    run_parser.add_argument("case_dir")
+    arguments = parser.parse_args()
+
+    wine = Wine(arguments.wine, arguments.wineserver, arguments.prefix)
+    try:
+        if arguments.command == "setup":
+            wine.setup()
+            return 0
+        if arguments.command == "shutdown":
+            wine.shutdown()
+            return 0
+        if not wine.is_ready():
+            raise CaseError("the Wine prefix is not set up; run 'setup'")
+        problems = run_case(wine, arguments.exe, arguments.case_dir)
+    except (CaseError, subprocess.SubprocessError, OSError) as error:
+        print("error: %s" % error)
+        return 2
+    for problem in problems:
+        print(problem)
+    if not problems:
+        print("ok: %s" % os.path.basename(os.path.normpath(
+            arguments.case_dir)))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
