@@ -45,8 +45,7 @@ std::string TextBehindLastDelimiter(const std::string& path,
 
 std::string TextUpToNul(const char* bytes, std::size_t size) {
   const void* nul = std::memchr(bytes, '\0', size);
-  return std::string(bytes,
-                     nul ? static_cast<std::size_t>(
-                               static_cast<const char*>(nul) - bytes)
-                         : size);
+  return std::string(bytes, nul ? static_cast<std::size_t>(
+                                      static_cast<const char*>(nul) - bytes)
+                                : size);
 }

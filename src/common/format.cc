@@ -32,7 +32,8 @@ void AppendDecimal(std::string& out, std::int64_t value) {
 
 }  // namespace
 
-FormatArg::FormatArg(const char* text) : text_(text), size_(std::strlen(text)) {}
+FormatArg::FormatArg(const char* text)
+    : text_(text), size_(std::strlen(text)) {}
 
 std::string Format(const std::string& format,
                    std::initializer_list<FormatArg> args) {
@@ -63,7 +64,8 @@ std::string Format(const std::string& format,
     const FormatArg& arg = *next++;
     switch (kind) {
       case 's': {
-        const std::size_t size = arg.size() < precision ? arg.size() : precision;
+        const std::size_t size =
+            arg.size() < precision ? arg.size() : precision;
         if (arg.text() != nullptr) out.append(arg.text(), size);
         break;
       }
@@ -76,8 +78,7 @@ std::string Format(const std::string& format,
       case 'p':
         AppendHex(out, static_cast<std::uint64_t>(arg.number()), 8);
         break;
-      default:
-        break;
+      default: break;
     }
   }
   return out;

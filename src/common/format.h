@@ -20,7 +20,7 @@ class FormatArg {
   FormatArg(const std::string& text) : text_(text.data()), size_(text.size()) {}
   FormatArg(const char* text);
   template <typename Integer, typename = typename std::enable_if<
-                                 std::is_integral<Integer>::value>::type>
+                                  std::is_integral<Integer>::value>::type>
   FormatArg(Integer number) : number_(static_cast<std::int64_t>(number)) {}
   FormatArg(const void* address)
       : number_(static_cast<std::int64_t>(

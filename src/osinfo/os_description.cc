@@ -8,17 +8,10 @@
 
 void PlatformIdToName(DWORD platformId, std::string& name) {
   switch (platformId) {
-    case VER_PLATFORM_WIN32s:
-      name = "Windows 3.1";
-      break;
-    case VER_PLATFORM_WIN32_WINDOWS:
-      name = "Windows 95";
-      break;
-    case VER_PLATFORM_WIN32_NT:
-      name = "Windows NT";
-      break;
-    default:
-      break;
+    case VER_PLATFORM_WIN32s: name = "Windows 3.1"; break;
+    case VER_PLATFORM_WIN32_WINDOWS: name = "Windows 95"; break;
+    case VER_PLATFORM_WIN32_NT: name = "Windows NT"; break;
+    default: break;
   }
 }
 

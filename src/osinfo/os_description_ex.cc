@@ -22,8 +22,7 @@ class QueryKey {
  public:
   explicit QueryKey(const char* path) {
     open_ = platform::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
-                                    KEY_QUERY_VALUE,
-                                    &handle_) == ERROR_SUCCESS;
+                                    KEY_QUERY_VALUE, &handle_) == ERROR_SUCCESS;
   }
   ~QueryKey() {
     if (open_) platform::RegCloseKey(handle_);
@@ -187,16 +186,9 @@ void DescribeOSVersionEx(std::string& result) {
     if (!platform::GetVersionExA(record)) return;
   }
   switch (info.dwPlatformId) {
-    case VER_PLATFORM_WIN32s:
-      result = "Microsoft Win32s";
-      break;
-    case VER_PLATFORM_WIN32_WINDOWS:
-      Describe9x(info, result);
-      break;
-    case VER_PLATFORM_WIN32_NT:
-      DescribeNT(info, extended, result);
-      break;
-    default:
-      break;
+    case VER_PLATFORM_WIN32s: result = "Microsoft Win32s"; break;
+    case VER_PLATFORM_WIN32_WINDOWS: Describe9x(info, result); break;
+    case VER_PLATFORM_WIN32_NT: DescribeNT(info, extended, result); break;
+    default: break;
   }
 }

@@ -16,5 +16,4 @@ std::string InOutErrorMessage(unsigned errorCode) {
 }
 
 EInOutError::EInOutError(unsigned errorCode, const void* address)
-    : Exception(InOutErrorMessage(errorCode), address),
-      errorCode_(errorCode) {}
+    : Exception(InOutErrorMessage(errorCode), address), errorCode_(errorCode) {}

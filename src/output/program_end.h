@@ -29,8 +29,7 @@ FaultKind FaultKindFor(DWORD statusCode);
 [[noreturn]] void FinishProgram();
 
 // The last resort for a failure while no failure report is installed.
-[[noreturn]] void ReportRuntimeError(unsigned errorNumber,
-                                     const void* address);
+[[noreturn]] void ReportRuntimeError(unsigned errorNumber, const void* address);
 
 // The failure report's text, composed in `out` (at most 1023 characters and
 // a NUL) without allocating memory; returns its length.

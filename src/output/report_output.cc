@@ -32,9 +32,8 @@ bool TReportOutput::Open() {
 bool TReportOutput::WritePending() {
   if (pending_ == 0) return true;
   DWORD written = 0;
-  const BOOL ok = platform::WriteFile(handle_, buffer_,
-                                      static_cast<DWORD>(pending_), &written,
-                                      nullptr);
+  const BOOL ok = platform::WriteFile(
+      handle_, buffer_, static_cast<DWORD>(pending_), &written, nullptr);
   pending_ = 0;  // empty after any attempt: what failed is lost
   if (!ok) pendingError_ = platform::GetLastError();
   return ok != FALSE;

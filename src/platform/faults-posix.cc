@@ -61,8 +61,7 @@ DWORD StatusForFloatingPoint(int code) {
 DWORD StatusFor(int signal, const siginfo_t* info) {
   switch (signal) {
     case SIGFPE: return StatusForFloatingPoint(info->si_code);
-    case SIGILL:
-      return info->si_code == ILL_PRVOPC ? 0xC0000096 : 0xC000001D;
+    case SIGILL: return info->si_code == ILL_PRVOPC ? 0xC0000096 : 0xC000001D;
     default:
       return IsStackExhaustion(info->si_addr) ? kStackOverflow
                                               : kAccessViolation;

@@ -68,8 +68,8 @@ std::string BuildOwnVersionBlock() {
   std::string items;
   AppendItem(items, "\\VarFileInfo\\Translation", kTranslation,
              sizeof kTranslation);
-  AppendItem(items, "\\StringFileInfo\\040904E4\\FileDescription",
-             kDescription, sizeof kDescription);
+  AppendItem(items, "\\StringFileInfo\\040904E4\\FileDescription", kDescription,
+             sizeof kDescription);
   AppendItem(items, "\\StringFileInfo\\040904E4\\FileVersion", kVersion,
              sizeof kVersion);
   std::string block(kVersionBlockSignature, sizeof(DWORD));
@@ -114,9 +114,8 @@ LONG RegQueryValueExA(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) {
 
 LONG RegCloseKey(HKEY) { return ERROR_INVALID_HANDLE; }
 
-LONG RegQueryInfoKeyA(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
-                      LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
-                      PFILETIME) {
+LONG RegQueryInfoKeyA(HKEY, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPDWORD, LPDWORD,
+                      LPDWORD, LPDWORD, LPDWORD, LPDWORD, PFILETIME) {
   return ERROR_INVALID_HANDLE;
 }
 
@@ -213,13 +212,12 @@ DWORD GetFileType(HANDLE file) {
   return FILE_TYPE_UNKNOWN;
 }
 
-BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written,
-               void*) {
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, void*) {
   const char* bytes = static_cast<const char*>(data);
   DWORD done = 0;
   while (done < count) {
-    const ssize_t n = write(HandleToDescriptor(file), bytes + done,
-                            count - done);
+    const ssize_t n =
+        write(HandleToDescriptor(file), bytes + done, count - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       lastError = n < 0 ? static_cast<DWORD>(errno) : ENOSPC;

@@ -32,8 +32,7 @@ bool IsSingleByteLanguage(LCID locale) {
     case 0x16:  // Portuguese
     case 0x1d:  // Swedish
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -48,8 +48,7 @@ TEST_F(BannerTest, DescriptionThenNameAndVersion) {
 }
 
 TEST_F(BannerTest, WithoutVersionResourceBothTextsAreEmpty) {
-  EXPECT_EQ(BannerLines(),
-            (std::vector<std::string>{"", "hotfixes.exe Ver."}));
+  EXPECT_EQ(BannerLines(), (std::vector<std::string>{"", "hotfixes.exe Ver."}));
 }
 
 struct NameCase {
@@ -65,16 +64,19 @@ TEST_F(BannerTest, NameIsWhatFollowsTheLastBackslashOrColon) {
   const NameCase cases[] = {
       {"backslashes", "C:\\Tools\\Other\\other.exe", {}, "other.exe Ver.1.0"},
       {"colon and no backslash", "C:other.exe", {}, "other.exe Ver.1.0"},
-      {"colon behind the last backslash", "\\\\server\\share\\x:y.exe", {},
+      {"colon behind the last backslash",
+       "\\\\server\\share\\x:y.exe",
+       {},
        "y.exe Ver.1.0"},
       {"no delimiter at all", "other.exe", {}, "other.exe Ver.1.0"},
-      {"POSIX stand-in path", "/opt/tools/hotfixes", {},
-       "hotfixes Ver.1.0"},
+      {"POSIX stand-in path", "/opt/tools/hotfixes", {}, "hotfixes Ver.1.0"},
       // 0x95 0x5C is one double-byte character whose second byte is '\'.
       {"double-byte character ending in 0x5C", "C:\\Tools\\\x95\x5C.exe",
        shiftJis, "\x95\x5C.exe Ver.1.0"},
-      {"same bytes on a single-byte code page", "C:\\Tools\\\x95\x5C.exe",
-       {}, ".exe Ver.1.0"},
+      {"same bytes on a single-byte code page",
+       "C:\\Tools\\\x95\x5C.exe",
+       {},
+       ".exe Ver.1.0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

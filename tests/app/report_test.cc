@@ -27,8 +27,12 @@ class ReportTest : public FakePlatformTest {
     s.version.wProductType = 1;
   }
   fake::Key& HotFixRoot() {
-    return Platform().localMachine.Add("Software").Add("Microsoft")
-        .Add("Windows NT").Add("CurrentVersion").Add("HotFix");
+    return Platform()
+        .localMachine.Add("Software")
+        .Add("Microsoft")
+        .Add("Windows NT")
+        .Add("CurrentVersion")
+        .Add("HotFix");
   }
 };
 
@@ -41,7 +45,8 @@ const char kHead[] =
 
 TEST_F(ReportTest, SectionsInOrderToAFileInWholePieces) {
   Platform().fileType = FILE_TYPE_DISK;
-  HotFixRoot().Add("Q828035").SetText("Comments", "Windows XP Hotfix - KB828035");
+  HotFixRoot().Add("Q828035").SetText("Comments",
+                                      "Windows XP Hotfix - KB828035");
   HotFixRoot().Add("KB835732").SetText("Comments", "");
   EXPECT_EQ(RunProgramWith(RunReport), 0u);
   const std::string expected = std::string(kHead) +

@@ -31,7 +31,8 @@ TEST_F(AnsiTextTest, RemovesTheFirstMicrosoftWithItsBlank) {
        "Windows NT Version 5.1 (Build 1 : Microsoft Microsoft )",
        "Windows NT Version 5.1 (Build 1 : Microsoft )"},
       {"case matters", "microsoft Windows", "microsoft Windows"},
-      {"the blank is part of the match", "MicrosoftWindows", "MicrosoftWindows"},
+      {"the blank is part of the match", "MicrosoftWindows",
+       "MicrosoftWindows"},
       {"at the very end", "Microsoft ", ""},
       {"absent", "Windows NT product family? ", "Windows NT product family? "},
   };

@@ -9,8 +9,12 @@ namespace {
 class HotFixListTest : public FakePlatformTest {
  public:
   fake::Key& HotFixRoot() {
-    return Platform().localMachine.Add("Software").Add("Microsoft")
-        .Add("Windows NT").Add("CurrentVersion").Add("HotFix");
+    return Platform()
+        .localMachine.Add("Software")
+        .Add("Microsoft")
+        .Add("Windows NT")
+        .Add("CurrentVersion")
+        .Add("HotFix");
   }
   fake::Key& AddHotFix(const std::string& name, const std::string& comment) {
     fake::Key& key = HotFixRoot().Add(name);
@@ -102,11 +106,12 @@ TEST_F(HotFixListTest, NonTextCommentEndsTheProgramAfterTheLinesBefore) {
                                   std::string("\x01\0\0\0", 4));
   AddHotFix("Q3", "three");
   EXPECT_EQ(List(), 1u);
-  EXPECT_EQ(Platform().output,
-            "[Q1] one\r\n"
-            "Exception ERegistryException in module hotfixes.exe at 00001234.\r\n"
-            "'Comments' のデータ型が不正です.\r\n"
-            "\r\n");
+  EXPECT_EQ(
+      Platform().output,
+      "[Q1] one\r\n"
+      "Exception ERegistryException in module hotfixes.exe at 00001234.\r\n"
+      "'Comments' のデータ型が不正です.\r\n"
+      "\r\n");
 }
 
 TEST_F(HotFixListTest, FailedWriteEndsTheListing) {

@@ -43,50 +43,79 @@ class DescribeOSVersionExTest : public FakePlatformTest {
     return result;
   }
   fake::Key& ProductOptions() {
-    return Platform().localMachine.Add("SYSTEM")
-        .Add("CurrentControlSet").Add("Control").Add("ProductOptions");
+    return Platform()
+        .localMachine.Add("SYSTEM")
+        .Add("CurrentControlSet")
+        .Add("Control")
+        .Add("ProductOptions");
   }
   void AddQ246009() {
-    Platform().localMachine.Add("SOFTWARE").Add("Microsoft")
-        .Add("Windows NT").Add("CurrentVersion").Add("Hotfix").Add("Q246009");
+    Platform()
+        .localMachine.Add("SOFTWARE")
+        .Add("Microsoft")
+        .Add("Windows NT")
+        .Add("CurrentVersion")
+        .Add("Hotfix")
+        .Add("Q246009");
   }
 };
 
 TEST_F(DescribeOSVersionExTest, ExtendedRecordDecisionTree) {
   const TreeCase cases[] = {
-      {"XP Professional", {2, 5, 1, 2600, "Service Pack 2", 1, 0x0100},
+      {"XP Professional",
+       {2, 5, 1, 2600, "Service Pack 2", 1, 0x0100},
        "Microsoft Windows XP Professional Service Pack 2 (Build 2600)"},
-      {"XP Home", {2, 5, 1, 2600, "Service Pack 2", 1, 0x0300},
+      {"XP Home",
+       {2, 5, 1, 2600, "Service Pack 2", 1, 0x0300},
        "Microsoft Windows XP Home Edition Service Pack 2 (Build 2600)"},
-      {"no service pack: two blanks", {2, 5, 1, 2600, "", 1, 0},
+      {"no service pack: two blanks",
+       {2, 5, 1, 2600, "", 1, 0},
        "Microsoft Windows XP Professional  (Build 2600)"},
-      {"2003 Web", {2, 5, 2, 3790, "", 3, 0x0400},
+      {"2003 Web",
+       {2, 5, 2, 3790, "", 3, 0x0400},
        "Microsoft Windows .NET Server 2003 family, Web Edition  (Build 3790)"},
-      {"2003 web bit among others", {2, 5, 2, 3790, "", 3, 0x0410},
-       "Microsoft Windows .NET Server 2003 family, Standard Edition  (Build 3790)"},
-      {"2003 Datacenter", {2, 5, 2, 3790, "", 3, 0x0482},
-       "Microsoft Windows .NET Server 2003 family, Datacenter Edition  (Build 3790)"},
-      {"2003 Enterprise", {2, 5, 2, 3790, "Service Pack 1", 3, 0x0002},
-       "Microsoft Windows .NET Server 2003 family, Enterprise Edition Service Pack 1 (Build 3790)"},
-      {"2000 Datacenter", {2, 5, 0, 2195, "", 3, 0x0080},
+      {"2003 web bit among others",
+       {2, 5, 2, 3790, "", 3, 0x0410},
+       "Microsoft Windows .NET Server 2003 family, Standard Edition  (Build "
+       "3790)"},
+      {"2003 Datacenter",
+       {2, 5, 2, 3790, "", 3, 0x0482},
+       "Microsoft Windows .NET Server 2003 family, Datacenter Edition  (Build "
+       "3790)"},
+      {"2003 Enterprise",
+       {2, 5, 2, 3790, "Service Pack 1", 3, 0x0002},
+       "Microsoft Windows .NET Server 2003 family, Enterprise Edition Service "
+       "Pack 1 (Build 3790)"},
+      {"2000 Datacenter",
+       {2, 5, 0, 2195, "", 3, 0x0080},
        "Microsoft Windows 2000 Datacenter Server  (Build 2195)"},
-      {"2000 Advanced", {2, 5, 0, 2195, "", 3, 0x0002},
+      {"2000 Advanced",
+       {2, 5, 0, 2195, "", 3, 0x0002},
        "Microsoft Windows 2000 Advanced Server  (Build 2195)"},
-      {"2000 Server", {2, 5, 0, 2195, "Service Pack 4", 3, 0},
+      {"2000 Server",
+       {2, 5, 0, 2195, "Service Pack 4", 3, 0},
        "Microsoft Windows 2000 Server Service Pack 4 (Build 2195)"},
-      {"2000 domain controller: no edition", {2, 5, 0, 2195, "Service Pack 4", 2, 0},
+      {"2000 domain controller: no edition",
+       {2, 5, 0, 2195, "Service Pack 4", 2, 0},
        "Microsoft Windows 2000 Service Pack 4 (Build 2195)"},
-      {"6.0 workstation", {2, 6, 0, 6002, "Service Pack 2", 1, 0},
+      {"6.0 workstation",
+       {2, 6, 0, 6002, "Service Pack 2", 1, 0},
        "Windows NT product family? Professional Service Pack 2 (Build 6002)"},
-      {"6.1 server", {2, 6, 1, 7601, "Service Pack 1", 3, 0},
+      {"6.1 server",
+       {2, 6, 1, 7601, "Service Pack 1", 3, 0},
        "Windows NT product family? Server 4.0 Service Pack 1 (Build 7601)"},
-      {"10.0 server enterprise", {2, 10, 0, 17763, "", 3, 0x0002},
-       "Windows NT product family? Server 4.0, Enterprise Edition  (Build 17763)"},
-      {"NT 4 workstation", {2, 4, 0, 1381, "Service Pack 5", 1, 0},
+      {"10.0 server enterprise",
+       {2, 10, 0, 17763, "", 3, 0x0002},
+       "Windows NT product family? Server 4.0, Enterprise Edition  (Build "
+       "17763)"},
+      {"NT 4 workstation",
+       {2, 4, 0, 1381, "Service Pack 5", 1, 0},
        "Microsoft Windows NT Workstation 4.0 Service Pack 5 (Build 1381)"},
-      {"NT 3.51 counts as NT", {2, 3, 51, 1057, "", 1, 0x0200},
+      {"NT 3.51 counts as NT",
+       {2, 3, 51, 1057, "", 1, 0x0200},
        "Microsoft Windows NT Home Edition  (Build 1057)"},
-      {"build keeps its low 16 bits", {2, 5, 1, 0x12340A28, "", 1, 0},
+      {"build keeps its low 16 bits",
+       {2, 5, 1, 0x12340A28, "", 1, 0},
        "Microsoft Windows XP Professional  (Build 2600)"},
       {"Win32s", {0, 1, 30, 0, "", 0, 0}, "Microsoft Win32s"},
       {"95", {1, 4, 0, 0x04000395, " A", 0, 0}, "Microsoft Windows 95 "},
@@ -160,7 +189,8 @@ TEST_F(DescribeOSVersionExTest, BasicRecordTakesTheEditionFromTheRegistry) {
     fake::Reset();
     Arrange({2, 4, 0, 1381, "Service Pack 5", 1, 0});
     Platform().extendedQuerySucceeds = false;
-    if (c.keyPresent) ProductOptions().SetValue("ProductType", c.valueType, c.data);
+    if (c.keyPresent)
+      ProductOptions().SetValue("ProductType", c.valueType, c.data);
     EXPECT_EQ(Describe(), c.expected);
   }
 }

@@ -87,7 +87,8 @@ TEST_F(OSDescriptionTest, BasicSummary) {
     const char* expected;
   } cases[] = {
       {"NT", true, 2, 5, 1, 2600, "Service Pack 2", kBasicXP},
-      {"Win32s", true, 0, 1, 30, 5, "", "Windows 3.1 Version 1.30 (Build 5 : )"},
+      {"Win32s", true, 0, 1, 30, 5, "",
+       "Windows 3.1 Version 1.30 (Build 5 : )"},
       {"95 family keeps the whole build field", true, 1, 4, 10, 0x040A08AE,
        " A ", "Windows 95 Version 4.10 (Build 67766446 :  A )"},
       {"build field printed signed", true, 2, 5, 0, 0xFFFFFFFF, "",
@@ -114,9 +115,11 @@ TEST_F(OSDescriptionTest, BasicSummary) {
 }
 
 TEST(PlatformIdToName, KnownIdsAndOthersLeaveTheTextAlone) {
-  const std::pair<DWORD, const char*> cases[] = {
-      {0, "Windows 3.1"}, {1, "Windows 95"}, {2, "Windows NT"},
-      {3, "untouched"}, {0xFFFFFFFF, "untouched"}};
+  const std::pair<DWORD, const char*> cases[] = {{0, "Windows 3.1"},
+                                                 {1, "Windows 95"},
+                                                 {2, "Windows NT"},
+                                                 {3, "untouched"},
+                                                 {0xFFFFFFFF, "untouched"}};
   for (const auto& c : cases) {
     std::string name = "untouched";
     PlatformIdToName(c.first, name);

@@ -26,15 +26,27 @@ std::vector<std::size_t> WriteSizes(const fake::State& state) {
 
 TEST_F(ReportOutputTest, WritesInPiecesByDeviceKind) {
   const WriteSizesCase cases[] = {
-      {"console: one write per short line", FILE_TYPE_CHAR, {3, 0, 10},
-       {5, 2, 12}, {5, 2, 12}},
-      {"console: 126 characters fill the buffer exactly", FILE_TYPE_CHAR,
-       {126}, {128}, {128}},
-      {"console: 300 characters", FILE_TYPE_CHAR, {300}, {128, 128, 46},
+      {"console: one write per short line",
+       FILE_TYPE_CHAR,
+       {3, 0, 10},
+       {5, 2, 12},
+       {5, 2, 12}},
+      {"console: 126 characters fill the buffer exactly",
+       FILE_TYPE_CHAR,
+       {126},
+       {128},
+       {128}},
+      {"console: 300 characters",
+       FILE_TYPE_CHAR,
+       {300},
+       {128, 128, 46},
        {128, 128, 46}},
       {"file: nothing until 128 bytes", FILE_TYPE_DISK, {3, 10}, {}, {17}},
-      {"file: whole pieces, then the rest", FILE_TYPE_DISK, {300, 5},
-       {128, 128}, {128, 128, 53}},
+      {"file: whole pieces, then the rest",
+       FILE_TYPE_DISK,
+       {300, 5},
+       {128, 128},
+       {128, 128, 53}},
       {"pipe: same as a file", FILE_TYPE_PIPE, {126, 1}, {128}, {128, 3}},
   };
   for (const auto& c : cases) {
@@ -121,11 +133,16 @@ TEST_F(ReportOutputTest, UnusableStandardOutputRaises105OnEveryLine) {
 
 TEST(InOutErrorMessage, ByErrorNumber) {
   const std::pair<unsigned, const char*> cases[] = {
-      {2, "File not found"},        {3, "Invalid filename"},
-      {4, "Too many open files"},   {5, "File access denied"},
-      {100, "Read beyond end of file"}, {101, "Disk full"},
-      {106, "Invalid numeric input"}, {105, "I/O error 105"},
-      {28, "I/O error 28"},         {0, "I/O error 0"},
+      {2, "File not found"},
+      {3, "Invalid filename"},
+      {4, "Too many open files"},
+      {5, "File access denied"},
+      {100, "Read beyond end of file"},
+      {101, "Disk full"},
+      {106, "Invalid numeric input"},
+      {105, "I/O error 105"},
+      {28, "I/O error 28"},
+      {0, "I/O error 0"},
   };
   for (const auto& c : cases) EXPECT_EQ(InOutErrorMessage(c.first), c.second);
 }

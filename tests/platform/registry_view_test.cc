@@ -22,8 +22,8 @@ TEST(RegistryViewTest, AsksForThe64BitViewOnlyUnderWow64) {
       {0x0101, false, 0x0101},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.requested << " wow64 "
-                                    << c.underWow64);
+    SCOPED_TRACE(testing::Message()
+                 << std::hex << c.requested << " wow64 " << c.underWow64);
     EXPECT_EQ(platform::AccessMaskForView(c.requested, c.underWow64),
               c.expected);
   }

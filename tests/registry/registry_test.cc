@@ -102,8 +102,8 @@ TEST_F(RegistryTest, PathFormChoosesTheBaseKey) {
        true, "current user hotfix"},
       {"one backslash alone: the root itself", "Software", "\\", false, "",
        true, "current user"},
-      {"relative, missing beneath the open key", "Software", "Software",
-       true, "Software", false, "current user software"},
+      {"relative, missing beneath the open key", "Software", "Software", true,
+       "Software", false, "current user software"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -144,13 +144,24 @@ TEST_F(RegistryTest, TriesTheThreeMasksInOrderUntilOneOpens) {
   const Case cases[] = {
       {"full read granted", true, true, {}, {0x20019}, true},
       {"without notify", true, true, {0x20019}, {0x20019, 0x20009}, true},
-      {"values only", true, true, {0x20019, 0x20009},
-       {0x20019, 0x20009, 0x0001}, true},
-      {"only the narrow mask refused", true, true, {0x0001}, {0x20019},
+      {"values only",
+       true,
+       true,
+       {0x20019, 0x20009},
+       {0x20019, 0x20009, 0x0001},
        true},
-      {"all three refused", true, true, {0x20019, 0x20009, 0x0001},
-       {0x20019, 0x20009, 0x0001}, false},
-      {"not openable at all", true, false, {}, {0x20019, 0x20009, 0x0001},
+      {"only the narrow mask refused", true, true, {0x0001}, {0x20019}, true},
+      {"all three refused",
+       true,
+       true,
+       {0x20019, 0x20009, 0x0001},
+       {0x20019, 0x20009, 0x0001},
+       false},
+      {"not openable at all",
+       true,
+       false,
+       {},
+       {0x20019, 0x20009, 0x0001},
        false},
       {"missing", false, true, {}, {0x20019, 0x20009, 0x0001}, false},
   };
@@ -247,9 +258,8 @@ TEST_F(RegistryTest, ListsNamesInPlatformOrderReplacingTheList) {
   ASSERT_TRUE(registry.OpenForReading("Software\\Hotfix"));
   TStringList list = ListHolding("earlier entry");
   registry.ListSubkeyNames(list);
-  EXPECT_EQ(Entries(list),
-            (std::vector<std::string>{"Q300000", "kb10", "KB9", "Ab\xE9\xFF",
-                                      "kb10"}));
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"Q300000", "kb10", "KB9",
+                                                     "Ab\xE9\xFF", "kb10"}));
   EXPECT_EQ(Platform().enumBufferLengths, std::vector<DWORD>(5, 8));
   EXPECT_EQ(fake::OpenKeyCount(), 1u);
 }
@@ -291,8 +301,7 @@ TEST_F(RegistryTest, FailedEnumerationStepGivesOneEmptyEntry) {
   };
   const Case cases[] = {
       {"middle step fails", {1}, false, 0, {"KB1", "", "Q333"}},
-      {"failures scribble over the buffer", {0, 2}, true, 0,
-       {"", "KB22", ""}},
+      {"failures scribble over the buffer", {0, 2}, true, 0, {"", "KB22", ""}},
       {"every step fails", {0, 1, 2}, true, 0, {"", "", ""}},
       {"names longer than reported", {}, true, 3, {"KB1", "", ""}},
   };
@@ -343,10 +352,8 @@ TEST_F(RegistryTest, NameBufferDoublesForDoubleByteLocaleOnNT) {
   const Case cases[] = {
       {"NT, English", 2, 0x0409, true, 1, 10, false, 11},
       {"NT, Japanese", 2, 0x0411, true, 0, 10, true, 21},
-      {"NT, Japanese, longest name computed", 2, 0x0411, true, 0, 0, true,
-       15},
-      {"NT, a language without lead bytes", 2, 0x0419, false, 1, 10, false,
-       11},
+      {"NT, Japanese, longest name computed", 2, 0x0411, true, 0, 0, true, 15},
+      {"NT, a language without lead bytes", 2, 0x0419, false, 1, 10, false, 11},
       {"Windows 95 family, double-byte system", 1, 0x0411, true, 1, 10, true,
        11},
       {"Windows 95 family, single-byte system", 1, 0x0411, true, 0, 0, false,
@@ -475,8 +482,8 @@ TEST_F(RegistryTest, ValueChangedBetweenSizeQueryAndFetch) {
        [](fake::Key& k) { k.SetText("Comments", "much longer text"); },
        kFetchFailed, ""},
       {"vanishes", REG_SZ, "some text",
-       [](fake::Key& k) { k.values.erase(k.values.begin() + 1); },
-       kFetchFailed, ""},
+       [](fake::Key& k) { k.values.erase(k.values.begin() + 1); }, kFetchFailed,
+       ""},
       {"shrinks without a NUL", REG_SZ, "some text",
        [](fake::Key& k) { k.SetValue("Comments", REG_SZ, "ab"); }, nullptr,
        "ab"},
