@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing hotfixes needs,
 # and only those that are missing: a machine that has them all is left
-# alone, without touching the package lists. Runs unattended; as root it
-# calls apt-get directly, otherwise through sudo.
+# alone, without touching the package lists. Also generates the Japanese
+# locale that the end-to-end tests use, when it is missing. Runs
+# unattended; as root it calls apt-get directly, otherwise through sudo.
 set -euo pipefail
 
 packages=(
@@ -27,22 +28,31 @@ for package in "${packages[@]}"; do
   is_installed "$package" || missing+=("$package")
 done
 
-if ((${#missing[@]} == 0)); then
-  exit 0
-fi
-
-as_root=()
-if ((EUID != 0)); then
-  if ! command -v sudo >/dev/null; then
-    echo "install-deps: not root and no sudo; please install: ${missing[*]}" >&2
-    exit 1
+# Runs a command as root: directly, or through sudo.
+as_root() {
+  if ((EUID == 0)); then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "install-deps: not root and no sudo; please run: $*" >&2
+    return 1
   fi
-  as_root=(sudo)
+}
+
+if ((${#missing[@]} > 0)); then
+  echo "install-deps: installing ${missing[*]}" >&2
+  apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
+  as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install "${apt_options[@]}" "${missing[@]}" >&2
 fi
 
-echo "install-deps: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install "${apt_options[@]}" "${missing[@]}" >&2
+# The Japanese end-to-end cases run Wine in this locale, which gives the
+# double-byte code page 932. Generated once; "locale -a" lists it as
+# ja_JP.utf8.
+installed_locales=$(locale -a 2>/dev/null || true)
+if ! grep -qixE 'ja_JP\.utf-?8' <<<"$installed_locales"; then
+  echo "install-deps: generating the ja_JP.UTF-8 locale" >&2
+  as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi

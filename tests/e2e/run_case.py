@@ -4,7 +4,8 @@
     run_case.py [wine options] setup
         creates the private Wine prefix once (reused later) and starts a
         wineserver that stays up between cases
-    run_case.py [wine options] run --exe hotfixes.exe CASE_DIR
+    run_case.py [wine options] run --exe hotfixes.exe
+                [--set-value-exe set_registry_value.exe] CASE_DIR
         runs one case and compares its output and exit code byte for byte
     run_case.py [wine options] shutdown
         ends the prefix's wineserver and every Wine process in it
@@ -12,17 +13,41 @@
 A case is a folder with these files:
     version       Windows version to switch to (winecfg /v)
     setup.reg     optional REGEDIT4 file imported after the hotfix key has
-                  been deleted, so that every case starts without hotfixes
+                  been deleted, so that every case starts without hotfixes.
+                  The importer reads it in the ANSI code page of the case's
+                  locale (see env) and stores text with a terminating NUL
+    setup.values  optional, for data a .reg file cannot express: one value
+                  per line, four fields separated by tabs: the key's path
+                  below HKEY_LOCAL_MACHINE, the value name, the type as a
+                  decimal number, and the data as comma-separated hex byte
+                  pairs as in a .reg file (may be empty). Stored exactly,
+                  after setup.reg, by set_registry_value.exe (--set-value-exe)
     expected.out  the exact standard output; required where it can be read
-                  back (stdout pipe, file or small-file), absent otherwise
+                  back (stdout pipe, file or small-file), absent otherwise.
+                  Every {HEX8} in it stands for exactly 8 upper-case hex
+                  digits (a code offset that changes with every build); all
+                  other bytes must match exactly
     exit_code     optional, default 0
     exe_name      optional: run a copy of hotfixes.exe under this name
-    env           optional KEY=VALUE lines added to the environment
+    args          optional command-line arguments, one per line (an empty
+                  line is an empty argument)
+    env           optional KEY=VALUE lines added to the environment of the
+                  program and of the tools that prepare the case; LC_ALL
+                  chooses Wine's locale and with it the ANSI code page
+                  (default C.UTF-8: English, code page 1252)
     stdout        optional: pipe (default), file, closed, full, broken-pipe,
                   small-file (run_program.py says what each one is)
 
 Every run must also leave standard error empty: the program never writes
 there, and Wine is silenced with WINEDEBUG=-all.
+
+Wine enumerates a key's subkeys sorted by name, whatever order they were
+created in: compared as UTF-16 code units with letters folded to lower
+case, a name before every longer name it begins ("kb1" < "KB10" < "KB2" <
+"KB@" < "KB[1" < "kb_9" < "KBZ" < "KB~1"; under code page 932 "KB-日"
+< "KB-Ｊ", the reverse of their bytes' order). A key created twice in
+different letter case is one key, named as first created. expected.out
+lists the hotfixes in that order: the program itself does not sort.
 
 Into a file or a pipe the program writes 128-byte pieces while the report
 runs and the rest at the very end, where a failed write no longer changes
@@ -36,6 +61,7 @@ rewrites the banner of every expected.out in one go.
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -48,6 +74,10 @@ import run_program  # noqa: E402
 WINDOWS_VERSIONS = ("winxp64", "win2003", "vista", "win7", "win8", "win81",
                     "win10")
 HOTFIX_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\HotFix"
+# Wine takes its locale, and with it the ANSI code page, from the Unix one:
+# the same for every case unless the case's env says otherwise.
+DEFAULT_LOCALE = "C.UTF-8"
+CODE_OFFSET_PLACEHOLDER = b"{HEX8}"
 READY_MARK = "hotfixes-e2e-ready"
 # Copies run under another name live here, inside the prefix's C: drive,
 # so that their Windows path is short and the same on every machine.
@@ -79,19 +109,22 @@ class Wine:
             "WINESERVER": self.server,
             # No Mono or Gecko: no installer prompts, a faster prefix.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "LC_ALL": DEFAULT_LOCALE,
         })
         env.pop("DISPLAY", None)
         env.update(extra or {})
         return env
 
-    def tool(self, *arguments, check=True):
-        """Runs a Wine built-in program (winecfg, reg, regedit, wineboot).
+    def tool(self, *arguments, check=True, extra_env=None):
+        """Runs a Wine built-in program (winecfg, reg, regedit, wineboot)
+        or a helper program.
         Its output goes to a file, never to a pipe: Wine's background
         processes, started by whichever program comes first, keep the
         standard error they were given open, and a pipe would never end."""
         with tempfile.TemporaryFile() as output:
             completed = subprocess.run(
-                [self.loader] + list(arguments), env=self.environment(),
+                [self.loader] + list(arguments),
+                env=self.environment(extra_env),
                 stdin=subprocess.DEVNULL, stdout=output, stderr=output,
                 timeout=TOOL_TIMEOUT)
             if check and completed.returncode != 0:
@@ -163,17 +196,71 @@ def read_case_env(case_dir):
     return env
 
 
+def read_case_args(case_dir):
+    text = read_case_file(case_dir, "args", b"").decode()
+    return text.splitlines()
+
+
+def read_case_values(case_dir):
+    """The values of setup.values as (key, name, type, hex data) tuples."""
+    values = []
+    text = read_case_file(case_dir, "setup.values", b"").decode()
+    for line in text.splitlines():
+        if not line.strip():
+            continue
+        fields = line.split("\t")
+        if len(fields) != 4 or not fields[2].isdigit():
+            raise CaseError("setup.values line is not KEY, NAME, TYPE and "
+                            "HEX separated by tabs: %r" % line)
+        values.append(tuple(fields))
+    return values
+
+
+def fill_code_offsets(expected, actual):
+    """expected with each {HEX8} replaced by the 8 upper-case hex digits
+    that actual has in its place, line by line, where the line matches
+    otherwise; a {HEX8} in a line that does not match stays, so that the
+    comparison fails and the difference shows on that line alone. Every
+    other byte is still compared exactly."""
+    if CODE_OFFSET_PLACEHOLDER not in expected:
+        return expected
+    actual_lines = actual.splitlines(True)
+    filled = []
+    for index, line in enumerate(expected.splitlines(True)):
+        if CODE_OFFSET_PLACEHOLDER in line and index < len(actual_lines):
+            line = _fill_line(line, actual_lines[index])
+        filled.append(line)
+    return b"".join(filled)
+
+
+def _fill_line(expected_line, actual_line):
+    pieces = expected_line.split(CODE_OFFSET_PLACEHOLDER)
+    pattern = b"([0-9A-F]{8})".join(re.escape(piece) for piece in pieces)
+    match = re.fullmatch(pattern, actual_line, re.DOTALL)
+    if not match:
+        return expected_line
+    filled = pieces[0]
+    for digits, piece in zip(match.groups(), pieces[1:]):
+        filled += digits + piece
+    return filled
+
+
 def windows_path(unix_path):
     """The path under Wine's Z: drive, which maps the whole Unix tree."""
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
-def prepare_registry(wine, case_dir):
+def prepare_registry(wine, case_dir, env, set_value_exe):
     # A missing key makes "reg delete" fail; that is the state wanted.
-    wine.tool("reg", "delete", HOTFIX_KEY, "/f", check=False)
+    wine.tool("reg", "delete", HOTFIX_KEY, "/f", check=False, extra_env=env)
     setup_reg = os.path.join(case_dir, "setup.reg")
     if os.path.exists(setup_reg):
-        wine.tool("regedit", "/s", windows_path(setup_reg))
+        wine.tool("regedit", "/s", windows_path(setup_reg), extra_env=env)
+    values = read_case_values(case_dir)
+    if values and not set_value_exe:
+        raise CaseError("setup.values needs --set-value-exe")
+    for key, name, value_type, data in values:
+        wine.tool(set_value_exe, key, name, value_type, data, extra_env=env)
 
 
 def program_under_test(wine, exe, exe_name):
@@ -187,7 +274,7 @@ def program_under_test(wine, exe, exe_name):
     return copy
 
 
-def run_case(wine, exe, case_dir):
+def run_case(wine, exe, case_dir, set_value_exe=None):
     version = read_case_word(case_dir, "version")
     if version not in WINDOWS_VERSIONS:
         raise CaseError("unknown Windows version %r" % version)
@@ -204,13 +291,17 @@ def run_case(wine, exe, case_dir):
         if observable else None
     exit_code = int(read_case_word(case_dir, "exit_code", "0"))
     exe_name = read_case_word(case_dir, "exe_name", "")
+    arguments = read_case_args(case_dir)
+    env = read_case_env(case_dir)
 
-    wine.tool("winecfg", "/v", version)
-    prepare_registry(wine, case_dir)
+    wine.tool("winecfg", "/v", version, extra_env=env)
+    prepare_registry(wine, case_dir, env, set_value_exe)
     program = program_under_test(wine, exe, exe_name)
-    outcome = run_program.run([wine.loader, program], stdout_mode,
-                              wine.environment(read_case_env(case_dir)),
+    outcome = run_program.run([wine.loader, program] + arguments,
+                              stdout_mode, wine.environment(env),
                               PROGRAM_TIMEOUT)
+    if expected_stdout is not None:
+        expected_stdout = fill_code_offsets(expected_stdout, outcome.stdout)
     return run_program.check(outcome, expected_stdout, exit_code)
 
 
@@ -224,6 +315,7 @@ def main():
     commands.add_parser("shutdown")
     run_parser = commands.add_parser("run")
     run_parser.add_argument("--exe", required=True)
+    run_parser.add_argument("--set-value-exe")
     run_parser.add_argument("case_dir")
     arguments = parser.parse_args()
 
@@ -237,7 +329,8 @@ def main():
             return 0
         if not wine.is_ready():
             raise CaseError("the Wine prefix is not set up; run 'setup'")
-        problems = run_case(wine, arguments.exe, arguments.case_dir)
+        problems = run_case(wine, arguments.exe, arguments.case_dir,
+                            arguments.set_value_exe)
     except (CaseError, subprocess.SubprocessError, OSError) as error:
         print("error: %s" % error)
         return 2
