@@ -84,9 +84,17 @@ bool Locate(const void* address, CodeLocation& location) {
   return inModule;
 }
 
+// The stream's handle; while the stream is closed, standard output unless
+// it is of unknown type: the stream's open has closed that handle, and its
+// number may since stand for another object.
 HANDLE DirectOutputHandle() {
-  return ReportOutput.IsOpen() ? ReportOutput.Handle()
-                               : platform::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (ReportOutput.IsOpen()) return ReportOutput.Handle();
+  HANDLE handle = platform::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr ||
+      platform::GetFileType(handle) == FILE_TYPE_UNKNOWN) {
+    return nullptr;
+  }
+  return handle;
 }
 
 // Writes past the report output's buffer; errors are of no use here.

@@ -39,7 +39,7 @@ void RememberStackBounds() {
 // running out, not a stray pointer.
 bool IsStackExhaustion(const void* address) {
   const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(address);
-  const std::uintptr_t margin = 256 * 1024;
+  const std::uintptr_t margin = std::uintptr_t{256} * 1024;
   return stackLowest != 0 && at + margin >= stackLowest &&
          at < stackLowest + margin;
 }

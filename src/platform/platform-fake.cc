@@ -20,6 +20,13 @@ bool SameName(const std::string& a, const std::string& b) {
   return platform_detail::CompareIgnoringAsciiCase(a.c_str(), b.c_str()) == 0;
 }
 
+// The form under which the index keeps a name: names compare without case.
+std::string IndexName(const std::string& name) {
+  std::string upper = name;
+  for (char& c : upper) c = platform_detail::AsciiUpper(c);
+  return upper;
+}
+
 Key* RootKey(HKEY key) {
   if (key == HKEY_LOCAL_MACHINE) return &TheState().localMachine;
   if (key == HKEY_CURRENT_USER) return &TheState().currentUser;
@@ -58,12 +65,58 @@ const BYTE kBlockMagic[8] = {'F', 'A', 'K', 'E', 'V', 'E', 'R', 'S'};
 }  // namespace
 
 Key& Key::Add(const std::string& subkeyName) {
-  for (auto& subkey : subkeys) {
-    if (SameName(subkey->name, subkeyName)) return *subkey;
-  }
+  Slot slot{};
+  if (Lookup(subkeyName, slot)) return *subkeys[slot.first];
   subkeys.push_back(std::make_unique<Key>());
   subkeys.back()->name = subkeyName;
   return *subkeys.back();
+}
+
+void Key::IndexFrom(std::size_t start) {
+  if (start == 0) {
+    index_.clear();
+    duplicates_ = 0;
+  }
+  for (std::size_t i = start; i < subkeys.size(); ++i) {
+    auto inserted = index_.emplace(IndexName(subkeys[i]->name), Slot{i, i});
+    if (!inserted.second) {
+      inserted.first->second.last = i;
+      ++duplicates_;
+    }
+  }
+  indexed_ = subkeys.size();
+}
+
+bool Key::LookupNearLastFound(const std::string& subkeyName, Slot& found) {
+  if (duplicates_ != 0) return false;
+  for (std::size_t at : {lastFound_, lastFound_ + 1}) {
+    if (at < subkeys.size() && SameName(subkeys[at]->name, subkeyName)) {
+      found = Slot{at, at};
+      lastFound_ = at;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Key::Lookup(const std::string& subkeyName, Slot& found) {
+  // Appended entries are taken in; fewer entries than indexed means some
+  // were taken out behind the index's back.
+  IndexFrom(subkeys.size() < indexed_ ? 0 : indexed_);
+  if (LookupNearLastFound(subkeyName, found)) return true;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    auto entry = index_.find(IndexName(subkeyName));
+    if (entry == index_.end()) return false;
+    const Slot& slot = entry->second;
+    if (SameName(subkeys[slot.first]->name, subkeyName) &&
+        SameName(subkeys[slot.last]->name, subkeyName)) {
+      found = slot;
+      lastFound_ = slot.last;
+      return true;
+    }
+    IndexFrom(0);  // an entry was edited in place: index afresh
+  }
+  return false;
 }
 
 Key* Key::Find(const std::string& path) {
@@ -74,12 +127,9 @@ Key* Key::Find(const std::string& path) {
     if (end == std::string::npos) end = path.size();
     const std::string step = path.substr(start, end - start);
     if (step.empty()) return nullptr;  // a doubled or leading backslash
-    Key* next = nullptr;
-    for (auto& subkey : key->subkeys) {
-      if (SameName(subkey->name, step)) next = subkey.get();
-    }
-    if (next == nullptr) return nullptr;
-    key = next;
+    Slot slot{};
+    if (!key->Lookup(step, slot)) return nullptr;
+    key = key->subkeys[slot.last].get();
     start = end + 1;
   }
   return key;
@@ -108,6 +158,7 @@ void Key::RemoveSubkey(const std::string& subkeyName) {
                                  return SameName(k->name, subkeyName);
                                }),
                 subkeys.end());
+  IndexFrom(0);
 }
 
 State& Get() { return TheState(); }
@@ -119,6 +170,20 @@ void RaiseFault(const platform::PlatformFault& fault) {
 }
 
 std::size_t OpenKeyCount() { return TheState().openHandles.size(); }
+
+namespace {
+int recordingDepth = 0;
+
+class RecordingScope {
+ public:
+  RecordingScope() { ++recordingDepth; }
+  ~RecordingScope() { --recordingDepth; }
+  RecordingScope(const RecordingScope&) = delete;
+  RecordingScope& operator=(const RecordingScope&) = delete;
+};
+}  // namespace
+
+bool Recording() { return recordingDepth > 0; }
 
 }  // namespace fake
 
@@ -161,7 +226,9 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access,
   } else if (!target->openable || target->deniedMasks.count(access)) {
     status = ERROR_ACCESS_DENIED;
   }
-  s.openAttempts.push_back({key, path, access, status, subKey == nullptr});
+  if (s.recordCalls) {
+    s.openAttempts.push_back({key, path, access, status, subKey == nullptr});
+  }
   if (status != ERROR_SUCCESS) return status;
   HKEY handle = reinterpret_cast<HKEY>(s.nextHandle);
   s.nextHandle += 4;
@@ -236,7 +303,9 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys,
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
                    LPDWORD, LPSTR, LPDWORD, PFILETIME) {
   State& s = TheState();
-  s.enumBufferLengths.push_back(nameLength ? *nameLength : 0);
+  if (s.recordCalls) {
+    s.enumBufferLengths.push_back(nameLength ? *nameLength : 0);
+  }
   const LONG status = fake::EnumKey(key, index, name, nameLength);
   if (status != ERROR_SUCCESS && s.enumFailureFillsBuffer && name &&
       nameLength) {
@@ -274,19 +343,22 @@ BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer,
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   State& s = TheState();
-  std::string path;
+  // Takes no memory, like the system's: the failure report asks for the
+  // path also when memory has run out.
+  static const std::string kNoPath;
+  const std::string* path = &kNoPath;
   if (module == nullptr) {
-    path = s.modulePath;
+    path = &s.modulePath;
   } else {
     for (const auto& m : s.modules) {
-      if (m.base == reinterpret_cast<std::uintptr_t>(module)) path = m.path;
+      if (m.base == reinterpret_cast<std::uintptr_t>(module)) path = &m.path;
     }
   }
   if (size == 0) return 0;
   // Like Windows: a path that does not fit is cut to `size` characters,
   // the last of them the terminating NUL.
-  const DWORD copied = std::min<DWORD>(DWORD(path.size()), size - 1);
-  std::memcpy(fileName, path.data(), copied);
+  const DWORD copied = std::min<DWORD>(DWORD(path->size()), size - 1);
+  std::memcpy(fileName, path->data(), copied);
   fileName[copied] = '\0';
   return copied;
 }
@@ -299,16 +371,18 @@ HANDLE GetStdHandle(DWORD) {
 DWORD GetFileType(HANDLE) { return TheState().fileType; }
 
 BOOL WriteFile(HANDLE, LPCVOID data, DWORD count, LPDWORD written, void*) {
+  const fake::RecordingScope recording;
   State& s = TheState();
-  const std::size_t index = s.writes.size();
-  const std::string bytes(static_cast<const char*>(data), count);
-  s.writes.push_back(bytes);
+  const std::size_t index = s.writeCalls++;
+  const char* bytes = static_cast<const char*>(data);
+  if (s.recordCalls) s.writes.emplace_back(bytes, count);
   if (s.failingWrites.count(index) || index >= s.failWritesFrom) {
     s.lastError = s.writeError;
     if (written) *written = 0;
     return FALSE;
   }
-  s.output += bytes;
+  if (s.recordCalls) s.output.append(bytes, count);
+  s.bytesWritten += count;
   if (written) *written = count;
   return TRUE;
 }
@@ -341,7 +415,10 @@ void ExitProcess(UINT exitCode) { throw fake::ProcessExit{exitCode}; }
 
 LONG UnhandledExceptionFilter() { return TheState().filterAnswer; }
 
-const void* CurrentCodeAddress() { return TheState().currentCodeAddress; }
+const void* CurrentCodeAddress() {
+  if (TheState().onCodeAddressQuery) TheState().onCodeAddressQuery();
+  return TheState().currentCodeAddress;
+}
 
 void InstallFaultHandler(FaultHandler handler) {
   TheState().faultHandler = handler;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -51,6 +52,29 @@ struct Key {
   }
   Value* FindValue(const std::string& valueName);
   void RemoveSubkey(const std::string& subkeyName);
+
+ private:
+  // Where the subkeys of one upper-cased name stand in `subkeys`: the first
+  // (what Add finds) and the last (what Find walks into).
+  struct Slot {
+    std::size_t first;
+    std::size_t last;
+  };
+  // Finds a direct subkey in constant time however many there are. Entries
+  // a test appends to `subkeys` directly are indexed on the next look-up; a
+  // found entry whose name no longer matches rebuilds the index. A test that
+  // edits `subkeys` otherwise (renames, replaces) goes through
+  // Add/RemoveSubkey.
+  bool Lookup(const std::string& subkeyName, Slot& found);
+  // Keys are mostly opened in enumeration order: the entry found last and
+  // the one behind it are tried before the index, whose look-ups land
+  // anywhere in memory. Only exact while no name occurs twice.
+  bool LookupNearLastFound(const std::string& subkeyName, Slot& found);
+  void IndexFrom(std::size_t start);
+  std::unordered_map<std::string, Slot> index_;
+  std::size_t indexed_ = 0;     // how many entries of `subkeys` it covers
+  std::size_t duplicates_ = 0;  // indexed entries whose name came before
+  std::size_t lastFound_ = 0;
 };
 
 struct OpenAttempt {
@@ -74,6 +98,11 @@ struct State {
   bool basicQuerySucceeds = true;
   OSVERSIONINFOEXA version{};
   int versionQueries = 0;
+
+  // Whether every call is recorded: openAttempts, enumBufferLengths,
+  // writes and output. Long runs (benchmarks) turn it off and read only the
+  // counts of the standard output below.
+  bool recordCalls = true;
 
   // Registry.
   Key localMachine;
@@ -107,11 +136,17 @@ struct State {
   DWORD writeError = 112;  // the error number a failed write reports
   int closedHandles = 0;
   DWORD lastError = 0;
+  // Counted whether or not the calls are recorded.
+  std::size_t writeCalls = 0;    // WriteFile calls
+  std::size_t bytesWritten = 0;  // bytes that reached the device
 
   // Modules, for the program's own path and the failure report.
   std::string modulePath = "C:\\Tools\\hotfixes.exe";
   std::vector<Module> modules = {{0x00400000, 0x00100000, modulePath}};
   const void* currentCodeAddress = reinterpret_cast<const void*>(0x00401234);
+  // Runs at every CurrentCodeAddress call. Each line check asks for the
+  // address once its line is handed over: a test can see where lines end.
+  std::function<void()> onCodeAddressQuery;
   platform::FaultHandler faultHandler = nullptr;
   LONG filterAnswer = EXCEPTION_EXECUTE_HANDLER;
 
@@ -144,6 +179,9 @@ void Reset();
 void RaiseFault(const platform::PlatformFault& fault);
 // Handles of keys opened and not yet closed.
 std::size_t OpenKeyCount();
+// True while the fake records what a WriteFile call wrote: that memory is
+// the test's, which an allocator that fails on purpose leaves alone.
+bool Recording();
 
 }  // namespace fake
 

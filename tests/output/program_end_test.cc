@@ -158,10 +158,26 @@ TEST_F(ProgramEndTest, FailedLineWriteIsReportedAsInOutError) {
                 Report("EInOutError", "00002000", "File access denied."));
 }
 
-TEST_F(ProgramEndTest, NoStandardOutputStillEndsWithCodeOne) {
-  Platform().stdHandleInvalid = true;
-  EXPECT_EQ(RunProgramWith(WriteTwoLines), 1u);
-  EXPECT_TRUE(Platform().writes.empty());
+TEST_F(ProgramEndTest, NoUsableStandardOutputStillEndsWithCodeOne) {
+  struct Case {
+    const char* name;
+    bool handleInvalid;
+    DWORD fileType;
+  } cases[] = {
+      {"no handle", true, FILE_TYPE_CHAR},
+      // The stream closed that handle when it failed to open: the report
+      // must not go to it.
+      {"handle of unknown type", false, FILE_TYPE_UNKNOWN},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    ReportOutput = TReportOutput();
+    Platform().stdHandleInvalid = c.handleInvalid;
+    Platform().fileType = c.fileType;
+    EXPECT_EQ(RunProgramWith(WriteTwoLines), 1u);
+    EXPECT_TRUE(Platform().writes.empty());
+  }
 }
 
 TEST_F(ProgramEndTest, DebuggerTakesTheFailureUnreported) {

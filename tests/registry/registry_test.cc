@@ -11,7 +11,6 @@
 
 namespace {
 
-const REGSAM kAllMasks[] = {0x20019, 0x20009, 0x0001};
 const char kWrongType[] = "'Comments' のデータ型が不正です";
 const char kFetchFailed[] = "'Comments' の取得に失敗しました";
 
