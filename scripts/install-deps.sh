@@ -16,7 +16,9 @@ packages=(
   # Runs hotfixes.exe: the report and the end-to-end tests.
   wine64
   # Test drivers, locale-dependent runs, memory checks, fuzzing.
-  python3 locales valgrind clang
+  python3 locales valgrind clang libclang-rt-14-dev
+  # The format and static checks.
+  clang-format clang-tidy
 )
 
 is_installed() {

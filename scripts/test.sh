@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests and the native program's end-to-end
-# tests (native build), hotfixes.exe end to end under Wine (windows-x64),
-# and builds the 32-bit hotfixes.exe, which this machine cannot run.
+# tests (native build, the program also under valgrind), the unit tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, hotfixes.exe
+# end to end under Wine (windows-x64), a bounded fuzz run of the whole
+# report, the format and static checks, and builds the 32-bit hotfixes.exe,
+# which this machine cannot run.
 # Goes on past a failure so that every summary is shown; exits non-zero
 # if anything failed.
 set -uo pipefail
@@ -51,9 +54,13 @@ run_tests() {
 }
 
 step "build native" build native && step "test native" run_tests native
+step "build native-sanitize" build native-sanitize &&
+  step "test native-sanitize" run_tests native-sanitize
 step "build windows-x64" build windows-x64 &&
   step "test windows-x64" run_tests windows-x64
 step "build windows-x86" build windows-x86
+step "fuzz the report (${FUZZ_SECONDS:-60} s)" bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
+step "lint" bash scripts/lint.sh
 
 if ((${#failed_steps[@]} > 0)); then
   echo "test.sh: failed: ${failed_steps[*]}"

@@ -72,7 +72,8 @@ bool Locate(const void* address, CodeLocation& location) {
   const auto at = reinterpret_cast<std::uintptr_t>(address);
   const bool inModule = length != 0;
   if (inModule) {
-    location.offset = at - reinterpret_cast<std::uintptr_t>(info.AllocationBase);
+    location.offset =
+        at - reinterpret_cast<std::uintptr_t>(info.AllocationBase);
   } else {
     length = platform::GetModuleFileNameA(nullptr, location.modulePath,
                                           sizeof location.modulePath);
@@ -143,9 +144,10 @@ std::string FaultMessage(const platform::PlatformFault& fault,
     return Format("Access violation at address %p. %s of address %p",
                   {fault.codeAddress, access, fault.dataAddress});
   }
-  return Format("Access violation at address %p in module '%s'. %s of address %p",
-                {fault.codeAddress, location.modulePath + location.nameOffset,
-                 access, fault.dataAddress});
+  return Format(
+      "Access violation at address %p in module '%s'. %s of address %p",
+      {fault.codeAddress, location.modulePath + location.nameOffset, access,
+       fault.dataAddress});
 }
 
 // Installed for the whole run: a fault while the failure report is
@@ -165,7 +167,11 @@ void OnPlatformFault(const platform::PlatformFault& fault) {
 void InstallFailureReport() {
   shuttingDown = false;
   platform::InstallFaultHandler(OnPlatformFault);
-  if (outOfMemory == nullptr) outOfMemory = new EOutOfMemory();
+  if (outOfMemory == nullptr) {
+    // Made now and raised, in effect, by every later memory exhaustion.
+    // NOLINTNEXTLINE(bugprone-throw-keyword-missing)
+    outOfMemory = new EOutOfMemory();
+  }
   failureReportInstalled = true;
 }
 
@@ -184,8 +190,7 @@ FaultKind FaultKindFor(DWORD statusCode) {
       return {"EZeroDivide", "Floating point division by zero", 200};
     case 0xC0000091: return {"EOverflow", "Floating point overflow", 205};
     case 0xC0000093:
-    case 0xC000008D:
-      return {"EUnderflow", "Floating point underflow", 206};
+    case 0xC000008D: return {"EUnderflow", "Floating point underflow", 206};
     case 0xC0000005: return {"EAccessViolation", "", 216};
     case 0xC0000096: return {"EPrivilege", "Privileged instruction", 218};
     case 0xC000013A: return {"EControlC", "Control-C hit", 217};
@@ -228,8 +233,8 @@ std::size_t ComposeRuntimeErrorLine(char (&out)[32], unsigned errorNumber,
   }
   text.Append(number, 3);
   text.Append(" at ");
-  text.AppendHex8(static_cast<std::uint32_t>(
-      reinterpret_cast<std::uintptr_t>(address)));
+  text.AppendHex8(
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)));
   return text.Length();
 }
 

@@ -38,11 +38,13 @@ TEST(ComposeFailureReport, MessageEndsWithExactlyOneDot) {
   };
   for (const auto& c : cases) {
     char out[1024];
-    const std::size_t length = ComposeFailureReport(
-        out, "EKind", "tool.exe", 0x00ABCDEF, c.message, std::strlen(c.message));
-    EXPECT_EQ(std::string(out, length),
-              std::string("Exception EKind in module tool.exe at 00ABCDEF.\r\n") +
-                  c.secondLine + "\r\n");
+    const std::size_t length =
+        ComposeFailureReport(out, "EKind", "tool.exe", 0x00ABCDEF, c.message,
+                             std::strlen(c.message));
+    EXPECT_EQ(
+        std::string(out, length),
+        std::string("Exception EKind in module tool.exe at 00ABCDEF.\r\n") +
+            c.secondLine + "\r\n");
   }
 }
 
@@ -153,9 +155,8 @@ TEST_F(ProgramEndTest, FailedLineWriteIsReportedAsInOutError) {
   Platform().writeError = 5;
   Platform().currentCodeAddress = At(0x00402000);
   EXPECT_EQ(RunProgramWith(WriteTwoLines), 1u);
-  EXPECT_EQ(Platform().output,
-            "first\r\n" +
-                Report("EInOutError", "00002000", "File access denied."));
+  EXPECT_EQ(Platform().output, "first\r\n" + Report("EInOutError", "00002000",
+                                                    "File access denied."));
 }
 
 TEST_F(ProgramEndTest, NoUsableStandardOutputStillEndsWithCodeOne) {
@@ -203,9 +204,11 @@ void WriteLineThenFault() {
 
 TEST_F(ProgramEndTest, PlatformFaultsEndInTheFailureReport) {
   const FaultCase cases[] = {
-      {"division by zero", {0xC0000094, At(0x00401010), false, nullptr},
+      {"division by zero",
+       {0xC0000094, At(0x00401010), false, nullptr},
        Report("EDivByZero", "00001010", "Division by zero.")},
-      {"stack overflow", {0xC00000FD, At(0x00401020), false, nullptr},
+      {"stack overflow",
+       {0xC00000FD, At(0x00401020), false, nullptr},
        Report("EStackOverflow", "00001020", "Stack overflow.")},
       {"read access violation in the program",
        {0xC0000005, At(0x00401030), false, At(0x10)},
@@ -217,7 +220,8 @@ TEST_F(ProgramEndTest, PlatformFaultsEndInTheFailureReport) {
        Report("EAccessViolation", "00004000",
               "Access violation at address 00005000. Write of address "
               "0000FFFC.")},
-      {"unknown status code", {0xC000001D, At(0x00401040), false, nullptr},
+      {"unknown status code",
+       {0xC000001D, At(0x00401040), false, nullptr},
        Report("EExternalException", "00001040",
               "External exception C000001D.")},
   };
