@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/report.h"
+#include "support/arrange.h"
 #include "support/failing_allocator.h"
 #include "test_support.h"
 
@@ -74,23 +75,9 @@ class OutOfMemoryTest : public FakePlatformTest {
     ReportOutput = TReportOutput();
     fake::State& s = Platform();
     s.fileType = fileType;
-    s.hasVersionBlock = true;
-    s.versionItems["\\VarFileInfo\\Translation"] = {"\x09\x04\xE4\x04", 4};
-    s.versionItems["\\StringFileInfo\\040904E4\\FileDescription"] = {
-        std::string("Hotfix inventory for Windows NT\0", 32), 32};
-    s.versionItems["\\StringFileInfo\\040904E4\\FileVersion"] = {
-        std::string("0.6.12.21\0", 10), 10};
-    s.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    s.version.dwMajorVersion = 5;
-    s.version.dwMinorVersion = 1;
-    s.version.dwBuildNumber = 2600;
-    std::strcpy(s.version.szCSDVersion, "Service Pack 2");
-    s.version.wProductType = 1;
-    fake::Key& root = s.localMachine.Add("Software")
-                          .Add("Microsoft")
-                          .Add("Windows NT")
-                          .Add("CurrentVersion")
-                          .Add("HotFix");
+    GiveOwnVersionResource(s);
+    GiveWindowsXP(s);
+    fake::Key& root = HotFixRoot(s);
     root.Add("Q828035").SetText("Comments", "Windows XP Hotfix - KB828035");
     root.Add("KB835732").SetText("Comments", kLongComment);
     root.Add("KB890859")

@@ -1,9 +1,9 @@
 // The whole report, top to bottom, as the program writes it.
 #include "app/report.h"
 
-#include <cstring>
 #include <string>
 
+#include "support/arrange.h"
 #include "test_support.h"
 
 namespace {
@@ -12,28 +12,10 @@ class ReportTest : public FakePlatformTest {
  protected:
   void SetUp() override {
     FakePlatformTest::SetUp();
-    fake::State& s = Platform();
-    s.hasVersionBlock = true;
-    s.versionItems["\\VarFileInfo\\Translation"] = {"\x09\x04\xE4\x04", 4};
-    s.versionItems["\\StringFileInfo\\040904E4\\FileDescription"] = {
-        std::string("Hotfix inventory for Windows NT\0", 32), 32};
-    s.versionItems["\\StringFileInfo\\040904E4\\FileVersion"] = {
-        std::string("0.6.12.21\0", 10), 10};
-    s.version.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    s.version.dwMajorVersion = 5;
-    s.version.dwMinorVersion = 1;
-    s.version.dwBuildNumber = 2600;
-    std::strcpy(s.version.szCSDVersion, "Service Pack 2");
-    s.version.wProductType = 1;
+    GiveOwnVersionResource(Platform());
+    GiveWindowsXP(Platform());
   }
-  fake::Key& HotFixRoot() {
-    return Platform()
-        .localMachine.Add("Software")
-        .Add("Microsoft")
-        .Add("Windows NT")
-        .Add("CurrentVersion")
-        .Add("HotFix");
-  }
+  fake::Key& HotFixRoot() { return ::HotFixRoot(Platform()); }
 };
 
 const char kHead[] =

@@ -2,20 +2,14 @@
 
 #include <string>
 
+#include "support/arrange.h"
 #include "test_support.h"
 
 namespace {
 
 class HotFixListTest : public FakePlatformTest {
  public:
-  fake::Key& HotFixRoot() {
-    return Platform()
-        .localMachine.Add("Software")
-        .Add("Microsoft")
-        .Add("Windows NT")
-        .Add("CurrentVersion")
-        .Add("HotFix");
-  }
+  fake::Key& HotFixRoot() { return ::HotFixRoot(Platform()); }
   fake::Key& AddHotFix(const std::string& name, const std::string& comment) {
     fake::Key& key = HotFixRoot().Add(name);
     key.SetText("Comments", comment);

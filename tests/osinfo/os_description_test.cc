@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "support/arrange.h"
 #include "support/failing_allocator.h"
 #include "test_support.h"
 
@@ -11,15 +12,7 @@ namespace {
 
 class OSDescriptionTest : public FakePlatformTest {
  protected:
-  void ArrangeXP() {
-    OSVERSIONINFOEXA& v = Platform().version;
-    v.dwPlatformId = VER_PLATFORM_WIN32_NT;
-    v.dwMajorVersion = 5;
-    v.dwMinorVersion = 1;
-    v.dwBuildNumber = 2600;
-    std::strcpy(v.szCSDVersion, "Service Pack 2");
-    v.wProductType = 1;
-  }
+  void ArrangeXP() { GiveWindowsXP(Platform()); }
 };
 
 const char kExtendedXP[] =
