@@ -258,6 +258,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type,
     *dataSize = stored;
     return ERROR_MORE_DATA;
   }
+  // Registry data is bytes, not a C string: no NUL is added.
+  // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
   std::memcpy(data, value->data.data(), stored);
   *dataSize = stored;
   return ERROR_SUCCESS;
@@ -445,8 +447,7 @@ BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
   *info = CPINFO{};
   info->MaxCharSize = ranges.empty() ? 1 : 2;
   info->DefaultChar[0] = '?';
-  for (std::size_t i = 0; i < ranges.size() && 2 * i + 1 < MAX_LEADBYTES;
-       ++i) {
+  for (std::size_t i = 0; i < ranges.size() && 2 * i + 1 < MAX_LEADBYTES; ++i) {
     info->LeadByte[2 * i] = ranges[i].first;
     info->LeadByte[2 * i + 1] = ranges[i].second;
   }

@@ -129,9 +129,9 @@ struct State {
   // Standard output.
   bool stdHandleInvalid = false;
   DWORD fileType = FILE_TYPE_CHAR;
-  std::string output;               // the bytes that reached the device
-  std::vector<std::string> writes;  // each WriteFile call's bytes
-  std::set<std::size_t> failingWrites;  // indexes into the WriteFile calls
+  std::string output;                     // the bytes that reached the device
+  std::vector<std::string> writes;        // each WriteFile call's bytes
+  std::set<std::size_t> failingWrites;    // indexes into the WriteFile calls
   std::size_t failWritesFrom = SIZE_MAX;  // and every call from this one on
   DWORD writeError = 112;  // the error number a failed write reports
   int closedHandles = 0;

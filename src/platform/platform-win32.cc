@@ -163,7 +163,20 @@ BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
   return ::GetCPInfo(codePage, info);
 }
 
-int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+// Only the Windows 95 family asks for this. user32.dll is loaded for it
+// then, rather than at every start, where loading it costs more than a
+// whole report of a few hotfixes.
+int GetSystemMetrics(int index) {
+  typedef int(WINAPI * GetSystemMetricsFunction)(int);
+  HMODULE user32 = ::LoadLibraryA("user32.dll");
+  if (user32 == nullptr) return 0;
+  const GetSystemMetricsFunction getSystemMetrics =
+      reinterpret_cast<GetSystemMetricsFunction>(reinterpret_cast<void*>(
+          ::GetProcAddress(user32, "GetSystemMetrics")));
+  const int result = getSystemMetrics ? getSystemMetrics(index) : 0;
+  ::FreeLibrary(user32);
+  return result;
+}
 
 BOOL IsDBCSLeadByte(BYTE byte) { return ::IsDBCSLeadByte(byte); }
 

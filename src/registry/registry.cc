@@ -103,6 +103,11 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
     return;
   }
 
+  // The count comes from the registry: room is made ahead for a sensible
+  // number of names, and the list grows beyond it as usual.
+  const DWORD kMostNamesReserved = 1 << 20;
+  list.Reserve(static_cast<int>(std::min(subkeyCount, kMostNamesReserved)));
+
   const DWORD bufferLength = NameBufferLength(longestName);
   std::vector<char> name = TextBuffer(bufferLength);
   for (DWORD index = 0; index < subkeyCount; ++index) {

@@ -26,6 +26,10 @@ int TStringList::Add(const std::string& text) {
 
 int TStringList::Count() const { return static_cast<int>(entries_.size()); }
 
+void TStringList::Reserve(int count) {
+  if (count > 0) entries_.reserve(static_cast<std::size_t>(count));
+}
+
 const std::string& TStringList::Strings(int index) const {
   if (index < 0 || index >= Count()) {
     RaiseIndexOutOfRange(index, platform::CurrentCodeAddress());

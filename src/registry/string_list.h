@@ -26,6 +26,9 @@ class TStrings {
   // Appends `text` at the end; returns its index.
   virtual int Add(const std::string& text) = 0;
   virtual int Count() const = 0;
+  // Room for `count` entries in all, made ahead so that appending them
+  // does not grow the list step by step; a hint only.
+  virtual void Reserve(int count) { (void)count; }
   // The entry at `index`; raises EStringListError outside 0 to Count() - 1.
   virtual const std::string& Strings(int index) const = 0;
 
@@ -37,6 +40,7 @@ class TStringList : public TStrings {
   void Clear() override;
   int Add(const std::string& text) override;
   int Count() const override;
+  void Reserve(int count) override;
   const std::string& Strings(int index) const override;
 
  private:
