@@ -79,6 +79,11 @@ bool Locate(const void* address, CodeLocation& location) {
                                           sizeof location.modulePath);
     location.offset = at == 0 ? 0 : at - kImageCodeStart;
   }
+  // A path that did not fit comes back cut, and on older Windows without
+  // its NUL.
+  if (length >= sizeof location.modulePath) {
+    length = sizeof location.modulePath - 1;
+  }
   location.modulePath[length] = '\0';
   location.nameOffset =
       OffsetBehindLastDelimiter(location.modulePath, length, kPathDelimiters);

@@ -358,11 +358,11 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   }
   if (size == 0) return 0;
   // Like Windows: a path that does not fit is cut to `size` characters,
-  // the last of them the terminating NUL.
+  // the last of them the terminating NUL, and the answer is `size`.
   const DWORD copied = std::min<DWORD>(DWORD(path->size()), size - 1);
   std::memcpy(fileName, path->data(), copied);
   fileName[copied] = '\0';
-  return copied;
+  return path->size() < size ? copied : size;
 }
 
 HANDLE GetStdHandle(DWORD) {

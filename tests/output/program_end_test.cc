@@ -149,6 +149,18 @@ TEST_F(ProgramEndTest, FailureReportFollowsTheBufferedLines) {
   }
 }
 
+TEST_F(ProgramEndTest, ModulePathTooLongForItsBufferIsCut) {
+  // The system cuts the path to the buffer and answers the buffer's size.
+  const std::string folder(300, 'd');
+  Platform().modules[0].path = "C:\\" + folder + "\\hotfixes.exe";
+  Platform().fileType = FILE_TYPE_DISK;
+  EXPECT_EQ(RunProgramWith([] { throw ETestFailure("x", At(0x00401000)); }),
+            1u);
+  EXPECT_EQ(Platform().output, "Exception ETestFailure in module " +
+                                   std::string(257, 'd') +
+                                   " at 00001000.\r\nx.\r\n\r\n");
+}
+
 TEST_F(ProgramEndTest, FailedLineWriteIsReportedAsInOutError) {
   Platform().fileType = FILE_TYPE_CHAR;
   Platform().failingWrites = {1};
