@@ -31,6 +31,7 @@
 #include "output/report_output.h"
 #include "platform/platform-fake.h"
 #include "registry/locale_facts.h"
+#include "support/arrange.h"
 
 namespace {
 
@@ -249,14 +250,6 @@ void ArrangeLocale(FuzzedDataProvider& in, fake::State& s) {
     s.leadByteRanges.emplace_back(first, last);
   }
   s.dbcsEnabled = in.ConsumeIntegralInRange(0, 1);
-}
-
-fake::Key& HotFixRoot(fake::State& s) {
-  return s.localMachine.Add("SOFTWARE")
-      .Add("Microsoft")
-      .Add("Windows NT")
-      .Add("CurrentVersion")
-      .Add("HotFix");
 }
 
 std::string SomeKeyName(FuzzedDataProvider& in) {
