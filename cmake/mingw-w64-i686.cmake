@@ -1,4 +1,4 @@
-# Cross-builds hotfixes.exe for 32-bit Windows with MinGW-w64 (posix threads).
+# Cross-builds hotfixes.exe for 32-bit Windows with MinGW-w64 ("win32" threads: no winpthreads, whose run time needs Vista).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(MINGW_TRIPLET i686-w64-mingw32)

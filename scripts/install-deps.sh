@@ -10,9 +10,11 @@ packages=(
   # Native build and unit tests.
   cmake ninja-build g++
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  # hotfixes.exe for 64- and 32-bit Windows; binutils brings windres.
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  # hotfixes.exe for 64- and 32-bit Windows; binutils brings windres and
+  # objdump. The "win32" thread model: the "posix" one links a run time
+  # that imports functions Windows before Vista does not have.
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   # Runs hotfixes.exe: the report and the end-to-end tests.
   wine64
   # Test drivers, locale-dependent runs, memory checks, fuzzing.
@@ -25,9 +27,18 @@ is_installed() {
   [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]
 }
 
+# Runs the 32-bit hotfixes.exe, in a 32-bit prefix and as a WOW64 process.
+# Installed without its recommends, which would bring a desktop's worth of
+# 32-bit libraries along.
+lean_packages=(wine32:i386)
+
 missing=()
 for package in "${packages[@]}"; do
   is_installed "$package" || missing+=("$package")
+done
+missing_lean=()
+for package in "${lean_packages[@]}"; do
+  is_installed "$package" || missing_lean+=("$package")
 done
 
 # Runs a command as root: directly, or through sudo.
@@ -42,12 +53,23 @@ as_root() {
   fi
 }
 
-if ((${#missing[@]} > 0)); then
-  echo "install-deps: installing ${missing[*]}" >&2
-  apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+
+apt_install() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold \
+    "$@" >&2
+}
+
+if ((${#missing[@]} + ${#missing_lean[@]} > 0)); then
+  echo "install-deps: installing ${missing[*]} ${missing_lean[*]}" >&2
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
-  as_root env DEBIAN_FRONTEND=noninteractive \
-    apt-get install "${apt_options[@]}" "${missing[@]}" >&2
+  ((${#missing[@]} == 0)) || apt_install "${missing[@]}"
+  ((${#missing_lean[@]} == 0)) ||
+    apt_install --no-install-recommends "${missing_lean[@]}"
 fi
 
 # The Japanese end-to-end cases run Wine in this locale, which gives the

@@ -2,9 +2,11 @@
 # Runs every test: the unit tests and the native program's end-to-end
 # tests (native build, the program also under valgrind), the unit tests
 # again under AddressSanitizer and UndefinedBehaviorSanitizer, hotfixes.exe
-# end to end under Wine (windows-x64), a bounded fuzz run of the whole
-# report, the format and static checks, and builds the 32-bit hotfixes.exe,
-# which this machine cannot run.
+# for 64-bit Windows end to end under Wine (windows-x64), the 32-bit
+# hotfixes.exe under 32-bit Wine and as a WOW64 process (windows-x86), the
+# import and header check of both, the release files built twice and
+# compared byte for byte, a bounded fuzz run of the whole report, and the
+# format and static checks.
 # Goes on past a failure so that every summary is shown; exits non-zero
 # if anything failed.
 set -uo pipefail
@@ -58,7 +60,9 @@ step "build native-sanitize" build native-sanitize &&
   step "test native-sanitize" run_tests native-sanitize
 step "build windows-x64" build windows-x64 &&
   step "test windows-x64" run_tests windows-x64
-step "build windows-x86" build windows-x86
+step "build windows-x86" build windows-x86 &&
+  step "test windows-x86" run_tests windows-x86
+step "release files, built twice" bash scripts/release.sh --check-reproducible
 step "fuzz the report (${FUZZ_SECONDS:-60} s)" bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
 step "lint" bash scripts/lint.sh
 

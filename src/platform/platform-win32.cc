@@ -12,12 +12,40 @@
 namespace platform {
 namespace {
 
+// Functions newer than the oldest Windows the program starts on are looked
+// up when asked for: imported, they would make the loader of an older
+// system refuse the whole program. Null where the system lacks them.
+template <typename Function>
+Function FindKernel32Function(const char* name) {
+  const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+  if (kernel32 == nullptr) return nullptr;
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel32, name)));
+}
+
+// A system without IsWow64Process (before XP SP2) has no WOW64.
 bool RunningUnderWow64() {
+  typedef BOOL(WINAPI * IsWow64ProcessFunction)(HANDLE, PBOOL);
   static const bool underWow64 = [] {
+    const IsWow64ProcessFunction isWow64Process =
+        FindKernel32Function<IsWow64ProcessFunction>("IsWow64Process");
     BOOL wow64 = FALSE;
-    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+    return isWow64Process != nullptr &&
+           isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
   }();
   return underWow64;
+}
+
+// Keeps room on the stack to report a stack overflow, where the system can
+// (Server 2003 SP1, XP x64, Vista and later); elsewhere the system's own
+// reserve is all there is.
+void ReserveStackForFaultReport() {
+  typedef BOOL(WINAPI * SetThreadStackGuaranteeFunction)(PULONG);
+  const SetThreadStackGuaranteeFunction setThreadStackGuarantee =
+      FindKernel32Function<SetThreadStackGuaranteeFunction>(
+          "SetThreadStackGuarantee");
+  ULONG guarantee = 64 * 1024;
+  if (setThreadStackGuarantee != nullptr) setThreadStackGuarantee(&guarantee);
 }
 
 FaultHandler installedHandler = nullptr;
@@ -143,9 +171,7 @@ __attribute__((noinline)) const void* CurrentCodeAddress() {
 void InstallFaultHandler(FaultHandler handler) {
   installedHandler = handler;
   if (handler != nullptr) {
-    // Keep room on the stack to report a stack overflow.
-    ULONG guarantee = 64 * 1024;
-    ::SetThreadStackGuarantee(&guarantee);
+    ReserveStackForFaultReport();
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   }
   ::SetUnhandledExceptionFilter(handler ? OnUnhandledException : nullptr);
