@@ -4,6 +4,10 @@
     run_case.py [wine options] setup
         creates the private Wine prefix once (reused later) and starts a
         wineserver that stays up between cases
+
+The wine options name the loader, its wineserver, the prefix and, with
+--winearch win32, a 32-bit prefix; the default is a 64-bit prefix, in
+which the 32-bit program runs as a WOW64 process.
     run_case.py [wine options] run --exe hotfixes.exe
                 [--set-value-exe set_registry_value.exe] CASE_DIR
         runs one case and compares its output and exit code byte for byte
@@ -11,9 +15,31 @@
         ends the prefix's wineserver and every Wine process in it
 
 A case is a folder with these files:
-    version       Windows version to switch to (winecfg /v)
+    version       the Windows version Wine is to report. One of winecfg's
+                  names (winxp64, win2003, vista, win7, win8, win81, win10;
+                  winxp64 in a 64-bit prefix only); one of the names Wine
+                  takes as the value Version under HKCU\Software\Wine
+                  (nt351, nt40, win2k, winxp, win95, win98, winme, win31);
+                  or "registry": no Version value, so Wine reports what
+                  setup.reg records under HKLM\Software\Microsoft\
+                  Windows NT\CurrentVersion (CurrentVersion,
+                  CurrentBuildNumber, CSDVersion; CurrentMajorVersionNumber
+                  and CurrentMinorVersionNumber deleted) with the product
+                  type of HKLM\System\CurrentControlSet\Control\
+                  ProductOptions ProductType (WinNT, LanmanNT, ServerNT).
+                  Every case starts from winecfg's win7, so no case sees
+                  what an earlier one left
+    programs      optional, default x64: the programs that run the case,
+                  separated by blanks, each with the same expected output:
+                  x64 (the 64-bit program, 64-bit prefix), wow64 (the
+                  32-bit program as a WOW64 process in a 64-bit prefix),
+                  x86 (the 32-bit program in a 32-bit prefix). The build
+                  of each program registers the case for it
     setup.reg     optional REGEDIT4 file imported after the hotfix key has
-                  been deleted, so that every case starts without hotfixes.
+                  been deleted, so that every case starts without hotfixes
+                  (in both registry views of a 64-bit prefix; the file is
+                  imported through the 64-bit view, where a 32-bit program
+                  that does not ask for that view sees Wow6432Node instead).
                   The importer reads it in the ANSI code page of the case's
                   locale (see env) and stores text with a terminating NUL
     setup.values  optional, for data a .reg file cannot express: one value
@@ -71,9 +97,19 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import run_program  # noqa: E402
 
-WINDOWS_VERSIONS = ("winxp64", "win2003", "vista", "win7", "win8", "win81",
+# Set with winecfg, which also rewrites the version values in the registry.
+WINECFG_VERSIONS = ("winxp64", "win2003", "vista", "win7", "win8", "win81",
                     "win10")
-HOTFIX_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\HotFix"
+# Set as the value Version under HKCU\Software\Wine, which Wine prefers to
+# what the registry records.
+VERSION_VALUES = ("nt351", "nt40", "win2k", "winxp", "win95", "win98",
+                  "winme", "win31")
+REGISTRY_VERSION = "registry"
+BASE_VERSION = "win7"
+WINE_KEY = r"HKCU\Software\Wine"
+HOTFIX_KEYS = (r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\HotFix",
+               r"HKLM\Software\Wow6432Node\Microsoft\Windows NT"
+               r"\CurrentVersion\HotFix")
 # Wine takes its locale, and with it the ANSI code page, from the Unix one:
 # the same for every case unless the case's env says otherwise.
 DEFAULT_LOCALE = "C.UTF-8"
@@ -96,10 +132,11 @@ class CaseError(Exception):
 
 
 class Wine:
-    def __init__(self, loader, server, prefix):
+    def __init__(self, loader, server, prefix, arch="win64"):
         self.loader = loader
         self.server = server
         self.prefix = os.path.abspath(prefix)
+        self.arch = arch
 
     def environment(self, extra=None):
         env = dict(os.environ)
@@ -107,8 +144,11 @@ class Wine:
             "WINEPREFIX": self.prefix,
             "WINEDEBUG": "-all",
             "WINESERVER": self.server,
-            # No Mono or Gecko: no installer prompts, a faster prefix.
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "WINEARCH": self.arch,
+            # No Mono or Gecko: no installer prompts, a faster prefix. No
+            # debugger either: a program that crashes ends at once instead
+            # of starting winedbg, which is slow and writes to stderr.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d",
             "LC_ALL": DEFAULT_LOCALE,
         })
         env.pop("DISPLAY", None)
@@ -250,9 +290,19 @@ def windows_path(unix_path):
     return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
 
 
+def set_version(wine, version, env):
+    wine.tool("winecfg", "/v",
+              version if version in WINECFG_VERSIONS else BASE_VERSION,
+              extra_env=env)
+    if version in VERSION_VALUES:
+        wine.tool("reg", "add", WINE_KEY, "/v", "Version", "/d", version,
+                  "/f", extra_env=env)
+
+
 def prepare_registry(wine, case_dir, env, set_value_exe):
     # A missing key makes "reg delete" fail; that is the state wanted.
-    wine.tool("reg", "delete", HOTFIX_KEY, "/f", check=False, extra_env=env)
+    for key in HOTFIX_KEYS:
+        wine.tool("reg", "delete", key, "/f", check=False, extra_env=env)
     setup_reg = os.path.join(case_dir, "setup.reg")
     if os.path.exists(setup_reg):
         wine.tool("regedit", "/s", windows_path(setup_reg), extra_env=env)
@@ -276,7 +326,7 @@ def program_under_test(wine, exe, exe_name):
 
 def run_case(wine, exe, case_dir, set_value_exe=None):
     version = read_case_word(case_dir, "version")
-    if version not in WINDOWS_VERSIONS:
+    if version not in WINECFG_VERSIONS + VERSION_VALUES + (REGISTRY_VERSION,):
         raise CaseError("unknown Windows version %r" % version)
     stdout_mode = read_case_word(case_dir, "stdout", "pipe")
     if stdout_mode not in run_program.STDOUT_MODES:
@@ -294,7 +344,7 @@ def run_case(wine, exe, case_dir, set_value_exe=None):
     arguments = read_case_args(case_dir)
     env = read_case_env(case_dir)
 
-    wine.tool("winecfg", "/v", version, extra_env=env)
+    set_version(wine, version, env)
     prepare_registry(wine, case_dir, env, set_value_exe)
     program = program_under_test(wine, exe, exe_name)
     outcome = run_program.run([wine.loader, program] + arguments,
@@ -310,6 +360,8 @@ def main():
     parser.add_argument("--wine", default="/usr/lib/wine/wine64")
     parser.add_argument("--wineserver", default="/usr/lib/wine/wineserver64")
     parser.add_argument("--prefix", required=True)
+    parser.add_argument("--winearch", choices=("win64", "win32"),
+                        default="win64")
     commands = parser.add_subparsers(dest="command", required=True)
     commands.add_parser("setup")
     commands.add_parser("shutdown")
@@ -319,7 +371,8 @@ def main():
     run_parser.add_argument("case_dir")
     arguments = parser.parse_args()
 
-    wine = Wine(arguments.wine, arguments.wineserver, arguments.prefix)
+    wine = Wine(arguments.wine, arguments.wineserver, arguments.prefix,
+                arguments.winearch)
     try:
         if arguments.command == "setup":
             wine.setup()

@@ -85,8 +85,12 @@ int main(int argc, char* argv[]) {
   // given size is one; a byte that is not keeps the size as given.
   data.push_back(0xFF);
   OpenKey key;
+  // The 64-bit view, where the system keeps its hotfix keys, also when this
+  // tool is a 32-bit program in a 64-bit prefix; without WOW64 the flag
+  // changes nothing.
   LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, argv[1], 0, nullptr, 0,
-                                KEY_SET_VALUE, nullptr, key.Out(), nullptr);
+                                KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                                key.Out(), nullptr);
   if (result == ERROR_SUCCESS) {
     result = RegSetValueExA(key.Get(), argv[2], 0, type, data.data(), size);
   }
