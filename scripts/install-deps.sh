@@ -15,8 +15,10 @@ packages=(
   # that imports functions Windows before Vista does not have.
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-  # Runs hotfixes.exe: the report and the end-to-end tests.
-  wine64
+  # Runs hotfixes.exe: the report and the end-to-end tests; wine32 runs the
+  # 32-bit program, in a 32-bit prefix and as a WOW64 process (wine64
+  # recommends it too, but apt may be set to leave recommends out).
+  wine64 wine32:i386
   # Test drivers, locale-dependent runs, memory checks, fuzzing.
   python3 locales valgrind clang libclang-rt-14-dev
   # The format and static checks.
@@ -27,18 +29,9 @@ is_installed() {
   [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]
 }
 
-# Runs the 32-bit hotfixes.exe, in a 32-bit prefix and as a WOW64 process.
-# Installed without its recommends, which would bring a desktop's worth of
-# 32-bit libraries along.
-lean_packages=(wine32:i386)
-
 missing=()
 for package in "${packages[@]}"; do
   is_installed "$package" || missing+=("$package")
-done
-missing_lean=()
-for package in "${lean_packages[@]}"; do
-  is_installed "$package" || missing_lean+=("$package")
 done
 
 # Runs a command as root: directly, or through sudo.
@@ -58,18 +51,12 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
 fi
 
-apt_install() {
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold \
-    "$@" >&2
-}
-
-if ((${#missing[@]} + ${#missing_lean[@]} > 0)); then
-  echo "install-deps: installing ${missing[*]} ${missing_lean[*]}" >&2
+if ((${#missing[@]} > 0)); then
+  echo "install-deps: installing ${missing[*]}" >&2
+  apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
-  ((${#missing[@]} == 0)) || apt_install "${missing[@]}"
-  ((${#missing_lean[@]} == 0)) ||
-    apt_install --no-install-recommends "${missing_lean[@]}"
+  as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install "${apt_options[@]}" "${missing[@]}" >&2
 fi
 
 # The Japanese end-to-end cases run Wine in this locale, which gives the
