@@ -5,22 +5,35 @@
 #include <string>
 
 #include "common/ansi_text.h"
-#include "common/format.h"
 #include "output/exceptions.h"
 #include "output/report_output.h"
 
 namespace {
 
 bool failureReportInstalled = false;
-bool shuttingDown = false;
 // Raised memory exhaustion is reported through this object, made before
 // the report begins, so that reporting it needs no memory.
 const EOutOfMemory* outOfMemory = nullptr;
 
+// The failure that ends the program, from the moment it is known. A fault
+// while it is reported (a heap past use, a broken failure object, a fault
+// in a flush) must not start a report over, which may well fault the same
+// way again: it ends the process with this failure's run-time error line.
+struct FailureInProgress {
+  enum Stage { kNone, kReporting, kWritingLastLine } stage;
+  unsigned runtimeErrorNumber;
+  const void* address;
+};
+FailureInProgress failureInProgress = {FailureInProgress::kNone, 0, nullptr};
+
 const unsigned kExitFailureReport = 1;
 const unsigned kRuntimeErrorOutOfMemory = 203;
 const unsigned kRuntimeErrorUnhandled = 217;
+// An I/O error's run-time error number is its error number's low byte.
+const unsigned kInOutErrorNumberMask = 0xFF;
+const DWORD kAccessViolation = 0xC0000005;
 const std::uintptr_t kImageCodeStart = 0x1000;
+const std::size_t kReportSize = 1024;
 // Windows' module paths use backslashes alone; the POSIX stand-in's use '/'.
 const char kPathDelimiters[] = "\\/";
 
@@ -37,11 +50,20 @@ class FixedText {
     buffer_[length_] = '\0';
   }
   void Append(const char* text) { Append(text, std::strlen(text)); }
-  void AppendHex8(std::uint32_t value) {
+  // Upper-case hexadecimal digits, at least `minimumDigits` (up to 16).
+  void AppendHex(std::uint64_t value, int minimumDigits) {
     static const char kDigits[] = "0123456789ABCDEF";
-    char digits[8];
-    for (int i = 7; i >= 0; --i, value >>= 4) digits[i] = kDigits[value & 0xF];
-    Append(digits, 8);
+    char digits[16];
+    int first = 16;
+    do {
+      digits[--first] = kDigits[value & 0xF];
+      value >>= 4;
+    } while (value != 0 || 16 - first < minimumDigits);
+    Append(digits + first, static_cast<std::size_t>(16 - first));
+  }
+  // Every digit the address needs, and no fewer than 8.
+  void AppendAddress(const void* address) {
+    AppendHex(reinterpret_cast<std::uintptr_t>(address), 8);
   }
   std::size_t Length() const { return length_; }
 
@@ -113,24 +135,51 @@ void WriteDirect(const char* bytes, std::size_t count) {
 }
 
 [[noreturn]] void ShutDown(unsigned exitCode) {
-  shuttingDown = true;
   failureReportInstalled = false;
   FlushReportOutput();
   ReportOutput.TakePendingError();  // a failure here changes nothing
   platform::ExitProcess(exitCode);
 }
 
+void BeginFailure(unsigned runtimeErrorNumber, const void* address) {
+  failureInProgress = {FailureInProgress::kReporting, runtimeErrorNumber,
+                       address};
+}
+
+void WriteRuntimeErrorLine(unsigned errorNumber, const void* address) {
+  char line[kRuntimeErrorLineSize];
+  const std::size_t length =
+      ComposeRuntimeErrorLine(line, errorNumber, address);
+  WriteDirect(line, length);
+  WriteDirect("\r\n", 2);
+}
+
+// For a fault while a failure is reported. The line goes straight to the
+// handle, past the buffer and its flush, which may be what faulted; a fault
+// while writing it leaves only the exit code.
+[[noreturn]] void EndInRuntimeErrorLine() {
+  if (failureInProgress.stage == FailureInProgress::kReporting) {
+    failureInProgress.stage = FailureInProgress::kWritingLastLine;
+    WriteRuntimeErrorLine(failureInProgress.runtimeErrorNumber,
+                          failureInProgress.address);
+  }
+  platform::ExitProcess(failureInProgress.runtimeErrorNumber);
+}
+
+// Lines that could not be written are lost either way; the report of the
+// failure that ends the program still goes out.
+void FlushAheadOfFailureReport() {
+  FlushReportOutput();
+  ReportOutput.TakePendingError();
+}
+
 [[noreturn]] void WriteFailureReportAndExit(const char* className,
                                             const char* message,
                                             std::size_t messageLength,
                                             const void* address) {
-  FlushReportOutput();
-  // Lines that could not be written are lost either way; the report of the
-  // failure that ends the program still goes out.
-  ReportOutput.TakePendingError();
   CodeLocation location;
   Locate(address, location);
-  char report[1024];
+  char report[kReportSize];
   const std::size_t length = ComposeFailureReport(
       report, className, location.modulePath + location.nameOffset,
       static_cast<std::uint32_t>(location.offset), message, messageLength);
@@ -139,38 +188,78 @@ void WriteDirect(const char* bytes, std::size_t count) {
   ShutDown(kExitFailureReport);
 }
 
-std::string FaultMessage(const platform::PlatformFault& fault,
-                         const FaultKind& kind) {
-  if (fault.code != 0xC0000005) return Format(kind.message, {fault.code});
+// The object is read only once the lines before it are out: a broken one
+// faults, and its report ends in the run-time error line.
+[[noreturn]] void ReportFailureObject(const Exception& failure) {
+  FlushAheadOfFailureReport();
+  const std::string& message = failure.Message();
+  WriteFailureReportAndExit(failure.ClassName(), message.data(), message.size(),
+                            failure.Address());
+}
+
+// The kind's message with its "%x" standing for the status code.
+void AppendKindMessage(FixedText<kReportSize>& text, const char* format,
+                       DWORD code) {
+  const char* placeholder = std::strstr(format, "%x");
+  if (placeholder == nullptr) {
+    text.Append(format);
+    return;
+  }
+  text.Append(format, static_cast<std::size_t>(placeholder - format));
+  text.AppendHex(code, 1);
+  text.Append(placeholder + 2);
+}
+
+void AppendAccessViolation(FixedText<kReportSize>& text,
+                           const platform::PlatformFault& fault) {
   CodeLocation location;
   const bool inModule = Locate(fault.codeAddress, location);
-  const char* access = fault.isWrite ? "Write" : "Read";
-  if (!inModule) {
-    return Format("Access violation at address %p. %s of address %p",
-                  {fault.codeAddress, access, fault.dataAddress});
+  text.Append("Access violation at address ");
+  text.AppendAddress(fault.codeAddress);
+  if (inModule) {
+    text.Append(" in module '");
+    text.Append(location.modulePath + location.nameOffset);
+    text.Append("'");
   }
-  return Format(
-      "Access violation at address %p in module '%s'. %s of address %p",
-      {fault.codeAddress, location.modulePath + location.nameOffset, access,
-       fault.dataAddress});
+  text.Append(fault.isWrite ? ". Write of address " : ". Read of address ");
+  text.AppendAddress(fault.dataAddress);
+}
+
+// Composed in place: the fault may have left the heap unusable.
+std::size_t ComposeFaultMessage(char (&out)[kReportSize],
+                                const platform::PlatformFault& fault,
+                                const FaultKind& kind) {
+  FixedText<kReportSize> text(out);
+  if (fault.code == kAccessViolation) {
+    AppendAccessViolation(text, fault);
+  } else {
+    AppendKindMessage(text, kind.message, fault.code);
+  }
+  return text.Length();
 }
 
 // Installed for the whole run: a fault while the failure report is
 // installed is reported like any other failure, otherwise by the run-time
-// error line. Returns only to leave the fault to a debugger.
+// error line; a fault while a failure is being reported ends that report.
+// Returns only to leave the fault to a debugger.
 void OnPlatformFault(const platform::PlatformFault& fault) {
+  if (failureInProgress.stage != FailureInProgress::kNone) {
+    EndInRuntimeErrorLine();
+  }
   const FaultKind kind = FaultKindFor(fault.code);
   if (!failureReportInstalled) {
     ReportRuntimeError(kind.runtimeErrorNumber, fault.codeAddress);
   }
   if (platform::UnhandledExceptionFilter() == EXCEPTION_CONTINUE_SEARCH) return;
-  const std::string message = FaultMessage(fault, kind);
-  WriteFailureReportAndExit(kind.className, message.data(), message.size(),
-                            fault.codeAddress);
+  BeginFailure(kind.runtimeErrorNumber, fault.codeAddress);
+  FlushAheadOfFailureReport();
+  char message[kReportSize] = {};
+  const std::size_t length = ComposeFaultMessage(message, fault, kind);
+  WriteFailureReportAndExit(kind.className, message, length, fault.codeAddress);
 }
 
 void InstallFailureReport() {
-  shuttingDown = false;
+  failureInProgress = {FailureInProgress::kNone, 0, nullptr};
   platform::InstallFaultHandler(OnPlatformFault);
   if (outOfMemory == nullptr) {
     // Made now and raised, in effect, by every later memory exhaustion.
@@ -208,7 +297,7 @@ std::size_t ComposeFailureReport(char (&out)[1024], const char* className,
                                  const char* moduleName, std::uint32_t offset,
                                  const char* message,
                                  std::size_t messageLength) {
-  FixedText<1024> text(out);
+  FixedText<kReportSize> text(out);
   text.Append("Exception ");
   text.Append(className);
   text.Append(" in module ");
@@ -216,7 +305,7 @@ std::size_t ComposeFailureReport(char (&out)[1024], const char* className,
                               ? MAX_PATH
                               : std::strlen(moduleName));
   text.Append(" at ");
-  text.AppendHex8(offset);
+  text.AppendHex(offset, 8);
   text.Append(".\r\n");
   text.Append(message, messageLength);
   if (messageLength != 0 && message[messageLength - 1] != '.') {
@@ -226,9 +315,9 @@ std::size_t ComposeFailureReport(char (&out)[1024], const char* className,
   return text.Length();
 }
 
-std::size_t ComposeRuntimeErrorLine(char (&out)[32], unsigned errorNumber,
-                                    const void* address) {
-  FixedText<32> text(out);
+std::size_t ComposeRuntimeErrorLine(char (&out)[kRuntimeErrorLineSize],
+                                    unsigned errorNumber, const void* address) {
+  FixedText<kRuntimeErrorLineSize> text(out);
   text.Append("Runtime error ");
   char number[3] = {' ', ' ', ' '};
   for (int i = 2; i >= 0; --i) {
@@ -238,8 +327,7 @@ std::size_t ComposeRuntimeErrorLine(char (&out)[32], unsigned errorNumber,
   }
   text.Append(number, 3);
   text.Append(" at ");
-  text.AppendHex8(
-      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address)));
+  text.AppendAddress(address);
   return text.Length();
 }
 
@@ -260,22 +348,27 @@ void RunProgram(void (*report)()) {
 }
 
 void ReportUnhandledFailure() {
-  // Once the program is ending nothing is reported a second time; and a
+  // A failure already being reported is not reported a second time; and a
   // debugger, when one wants it, takes the failure from here.
-  if (shuttingDown ||
+  if (failureInProgress.stage != FailureInProgress::kNone ||
       platform::UnhandledExceptionFilter() == EXCEPTION_CONTINUE_SEARCH) {
     throw;
   }
   try {
     throw;
+  } catch (const EInOutError& failure) {
+    BeginFailure(failure.ErrorCode() & kInOutErrorNumberMask,
+                 failure.Address());
+    ReportFailureObject(failure);
   } catch (const Exception& failure) {
-    WriteFailureReportAndExit(failure.ClassName(), failure.Message().data(),
-                              failure.Message().size(), failure.Address());
+    BeginFailure(kRuntimeErrorUnhandled, failure.Address());
+    ReportFailureObject(failure);
   } catch (const std::bad_alloc&) {
-    WriteFailureReportAndExit(outOfMemory->ClassName(),
-                              outOfMemory->Message().data(),
-                              outOfMemory->Message().size(), nullptr);
+    BeginFailure(kRuntimeErrorOutOfMemory, nullptr);
+    ReportFailureObject(*outOfMemory);
   } catch (...) {
+    BeginFailure(kRuntimeErrorUnhandled, nullptr);
+    FlushAheadOfFailureReport();
     WriteFailureReportAndExit("Exception", "", 0, nullptr);
   }
 }
@@ -283,12 +376,8 @@ void ReportUnhandledFailure() {
 void FinishProgram() { ShutDown(0); }
 
 void ReportRuntimeError(unsigned errorNumber, const void* address) {
-  FlushReportOutput();
-  ReportOutput.TakePendingError();
-  char line[32];
-  const std::size_t length =
-      ComposeRuntimeErrorLine(line, errorNumber, address);
-  WriteDirect(line, length);
-  WriteDirect("\r\n", 2);
+  BeginFailure(errorNumber, address);
+  FlushAheadOfFailureReport();
+  WriteRuntimeErrorLine(errorNumber, address);
   ShutDown(errorNumber);
 }

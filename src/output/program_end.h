@@ -38,8 +38,12 @@ std::size_t ComposeFailureReport(char (&out)[1024], const char* className,
                                  const char* message,
                                  std::size_t messageLength);
 
-// The run-time error line: "Runtime error NNN at XXXXXXXX" (29 characters).
-std::size_t ComposeRuntimeErrorLine(char (&out)[32], unsigned errorNumber,
-                                    const void* address);
+// Room for the run-time error line and its NUL, with a 64-bit address.
+const std::size_t kRuntimeErrorLineSize = 40;
+
+// The run-time error line: "Runtime error NNN at XXXXXXXX" (29 characters),
+// the address with more digits where it needs them.
+std::size_t ComposeRuntimeErrorLine(char (&out)[kRuntimeErrorLineSize],
+                                    unsigned errorNumber, const void* address);
 
 #endif  // HOTFIXES_OUTPUT_PROGRAM_END_H_

@@ -378,6 +378,7 @@ BOOL WriteFile(HANDLE, LPCVOID data, DWORD count, LPDWORD written, void*) {
   const std::size_t index = s.writeCalls++;
   const char* bytes = static_cast<const char*>(data);
   if (s.recordCalls) s.writes.emplace_back(bytes, count);
+  if (s.onWrite) s.onWrite(index);
   if (s.failingWrites.count(index) || index >= s.failWritesFrom) {
     s.lastError = s.writeError;
     if (written) *written = 0;

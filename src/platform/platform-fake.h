@@ -134,6 +134,9 @@ struct State {
   std::set<std::size_t> failingWrites;    // indexes into the WriteFile calls
   std::size_t failWritesFrom = SIZE_MAX;  // and every call from this one on
   DWORD writeError = 112;  // the error number a failed write reports
+  // Runs at every WriteFile call, with the call's index, once the call is
+  // recorded and before it writes: lets a test fault inside a write.
+  std::function<void(std::size_t)> onWrite;
   int closedHandles = 0;
   DWORD lastError = 0;
   // Counted whether or not the calls are recorded.

@@ -197,8 +197,10 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 
 HANDLE GetStdHandle(DWORD which) {
   if (which != STD_OUTPUT_HANDLE) return INVALID_HANDLE_VALUE;
-  // A reader that has gone must make the write fail, not end the program.
+  // A reader that has gone, or a file that may grow no further, must make
+  // the write fail, not end the program.
   signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
   if (fcntl(STDOUT_FILENO, F_GETFL) == -1) return INVALID_HANDLE_VALUE;
   return DescriptorToHandle(STDOUT_FILENO);
 }

@@ -17,13 +17,18 @@ import tempfile
 #   broken-pipe  a pipe whose reader has gone before the program starts
 #   small-file   a regular file that takes SMALL_FILE_SIZE bytes; every
 #                write past them fails (a file size limit, Unix only)
+#   no-room-file a regular file that takes no byte at all (a file size
+#                limit of 0, Unix only)
 STDOUT_MODES = ("pipe", "file", "closed", "full", "broken-pipe",
-                "small-file")
+                "small-file", "no-room-file")
 
 # Modes in which what the program wrote can be read back.
-OBSERVABLE_MODES = ("pipe", "file", "small-file")
+OBSERVABLE_MODES = ("pipe", "file", "small-file", "no-room-file")
 
 SMALL_FILE_SIZE = 128
+
+# The modes that limit the size of the file, and how many bytes it takes.
+FILE_SIZE_LIMITS = {"small-file": SMALL_FILE_SIZE, "no-room-file": 0}
 
 
 class Outcome:
@@ -38,12 +43,15 @@ def _close_stdout():
     os.close(1)
 
 
-def _limit_file_size():
-    # Past the limit a write fails with EFBIG instead of ending the program
-    # with SIGXFSZ; an ignored signal stays ignored across exec.
-    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+def _limit_file_size(limit):
+    # A write past the limit raises SIGXFSZ, left here at its default action
+    # (ending the process) as a shell leaves it: keeping it from ending the
+    # run, so that the write fails with EFBIG instead, is the program's own
+    # business. Python ignores the signal, and an ignored signal would stay
+    # ignored across exec.
+    signal.signal(signal.SIGXFSZ, signal.SIG_DFL)
     _, hard = resource.getrlimit(resource.RLIMIT_FSIZE)
-    resource.setrlimit(resource.RLIMIT_FSIZE, (SMALL_FILE_SIZE, hard))
+    resource.setrlimit(resource.RLIMIT_FSIZE, (limit, hard))
 
 
 def _kill_group(process):
@@ -71,7 +79,7 @@ def run(argv, stdout_mode, env, timeout):
             for descriptor in leftover:
                 os.close(descriptor)
         stdout, timed_out = _wait(process, timeout)
-        if stdout_mode in ("file", "small-file"):
+        if stdout_mode == "file" or stdout_mode in FILE_SIZE_LIMITS:
             capture_file.seek(0)
             stdout = capture_file.read()
         stderr_file.seek(0)
@@ -86,8 +94,9 @@ def _stdout_target(stdout_mode, capture_file):
         return subprocess.PIPE, None, []
     if stdout_mode == "file":
         return capture_file, None, []
-    if stdout_mode == "small-file":
-        return capture_file, _limit_file_size, []
+    if stdout_mode in FILE_SIZE_LIMITS:
+        limit = FILE_SIZE_LIMITS[stdout_mode]
+        return capture_file, lambda: _limit_file_size(limit), []
     if stdout_mode == "closed":
         return None, _close_stdout, []
     if stdout_mode == "full":

@@ -56,9 +56,10 @@ def main():
             expected = expected_report(arguments.description,
                                        arguments.version,
                                        os.path.basename(program))
-        if arguments.stdout == "small-file":
+        limit = run_program.FILE_SIZE_LIMITS.get(arguments.stdout)
+        if limit is not None:
             # What the file takes of the report stays; nothing follows.
-            expected = expected[:run_program.SMALL_FILE_SIZE]
+            expected = expected[:limit]
         outcome = run_program.run([program], arguments.stdout,
                                   dict(os.environ), TIMEOUT)
     problems = run_program.check(outcome, expected, arguments.exit_code)

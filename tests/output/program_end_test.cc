@@ -1,5 +1,6 @@
 #include "output/program_end.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -59,17 +60,25 @@ TEST(ComposeFailureReport, LongTextIsCutTo1023Characters) {
 }
 
 TEST(ComposeRuntimeErrorLine, NumberRightAlignedInThreeColumns) {
-  const std::pair<unsigned, const char*> cases[] = {
-      {5, "Runtime error   5 at 0040ABCD"},
-      {28, "Runtime error  28 at 0040ABCD"},
-      {203, "Runtime error 203 at 0040ABCD"},
+  const struct {
+    unsigned number;
+    std::uintptr_t address;
+    const char* line;
+  } cases[] = {
+    {5, 0x0040ABCD, "Runtime error   5 at 0040ABCD"},
+    {28, 0x0040ABCD, "Runtime error  28 at 0040ABCD"},
+    {203, 0x0040ABCD, "Runtime error 203 at 0040ABCD"},
+#if UINTPTR_MAX > 0xFFFFFFFFu
+    // A 64-bit address keeps the digits above its low 32 bits.
+    {216, 0x00007FF612345678, "Runtime error 216 at 7FF612345678"},
+    {255, UINTPTR_MAX, "Runtime error 255 at FFFFFFFFFFFFFFFF"},
+#endif
   };
   for (const auto& c : cases) {
-    char out[32];
+    char out[kRuntimeErrorLineSize];
     const std::size_t length =
-        ComposeRuntimeErrorLine(out, c.first, At(0x0040ABCD));
-    EXPECT_EQ(std::string(out, length), c.second);
-    EXPECT_EQ(length, 29u);
+        ComposeRuntimeErrorLine(out, c.number, At(c.address));
+    EXPECT_EQ(std::string(out, length), c.line);
   }
 }
 
@@ -245,6 +254,63 @@ TEST_F(ProgramEndTest, PlatformFaultsEndInTheFailureReport) {
     pendingFault = c.fault;
     EXPECT_EQ(RunProgramWith(WriteLineThenFault), 1u);
     EXPECT_EQ(Platform().output, "before\r\n" + c.expected);
+  }
+}
+
+// A second fault while a failure is reported ends the process with the
+// first failure's run-time error line, written past the buffer; a third,
+// while that line is written, leaves only its exit code. The faults here are
+// access violations (216) inside WriteFile calls.
+TEST_F(ProgramEndTest, FaultWhileReportingEndsInTheFirstFailuresNumber) {
+  const struct {
+    const char* name;
+    void (*report)();
+    DWORD fileType;
+    std::size_t firstFaultingWrite, lastFaultingWrite;
+    UINT exitCode;
+    std::string output;
+    std::size_t writeCalls;
+  } cases[] = {
+      {"in the closing flush, then in the run-time error's own flush",
+       WriteTwoLines, FILE_TYPE_DISK, 0, 1, 216,
+       "Runtime error 216 at 00401060\r\n", 4},
+      {"in every write from the closing flush on", WriteTwoLines,
+       FILE_TYPE_DISK, 0, SIZE_MAX, 216, "", 3},
+      {"an I/O error: its number's low byte",
+       [] {
+         fake::Get().failingWrites = {1};
+         fake::Get().writeError = 0x170;
+         WriteTwoLines();
+       },
+       FILE_TYPE_CHAR, 2, 2, 0x70, "first\r\nRuntime error 112 at 00401234\r\n",
+       5},
+      {"memory exhaustion",
+       [] {
+         WriteTwoLines();
+         throw std::bad_alloc();
+       },
+       FILE_TYPE_PIPE, 0, 0, 203, "Runtime error 203 at 00000000\r\n", 3},
+      {"a platform fault: the number of its kind",
+       [] {
+         pendingFault = {0xC0000094, At(0x00401010), false, nullptr};
+         WriteLineThenFault();
+       },
+       FILE_TYPE_DISK, 1, 1, 200, "before\r\nRuntime error 200 at 00401010\r\n",
+       4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    ReportOutput = TReportOutput();
+    Platform().fileType = c.fileType;
+    Platform().onWrite = [&c](std::size_t index) {
+      if (index >= c.firstFaultingWrite && index <= c.lastFaultingWrite) {
+        fake::RaiseFault({0xC0000005, At(0x00401060), false, At(0x10)});
+      }
+    };
+    EXPECT_EQ(RunProgramWith(c.report), c.exitCode);
+    EXPECT_EQ(Platform().output, c.output);
+    EXPECT_EQ(Platform().writes.size(), c.writeCalls);
   }
 }
 
