@@ -58,7 +58,10 @@ def main():
     timeout = TIMEOUT
     if args.wine:
         argv.insert(0, args.wine)
-        env.update(WINEPREFIX=args.prefix, WINEDEBUG="-all")
+        # No debugger: a fault the program fails to handle ends the run
+        # at once instead of starting winedbg.
+        env.update(WINEPREFIX=args.prefix, WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d")
         timeout = WINE_TIMEOUT
     try:
         result = subprocess.run(argv, stdin=subprocess.DEVNULL,
