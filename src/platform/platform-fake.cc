@@ -365,16 +365,26 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   return path->size() < size ? copied : size;
 }
 
-HANDLE GetStdHandle(DWORD) {
-  return TheState().stdHandleInvalid ? INVALID_HANDLE_VALUE
-                                     : reinterpret_cast<HANDLE>(0x10);
+namespace {
+const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(0x10);
+const HANDLE kStandardError = reinterpret_cast<HANDLE>(0x20);
+}  // namespace
+
+HANDLE GetStdHandle(DWORD which) {
+  if (which == STD_ERROR_HANDLE) return kStandardError;
+  return TheState().stdHandleInvalid ? INVALID_HANDLE_VALUE : kStandardOutput;
 }
 
 DWORD GetFileType(HANDLE) { return TheState().fileType; }
 
-BOOL WriteFile(HANDLE, LPCVOID data, DWORD count, LPDWORD written, void*) {
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, void*) {
   const fake::RecordingScope recording;
   State& s = TheState();
+  if (file == kStandardError) {
+    s.errorOutput.append(static_cast<const char*>(data), count);
+    if (written) *written = count;
+    return TRUE;
+  }
   const std::size_t index = s.writeCalls++;
   const char* bytes = static_cast<const char*>(data);
   if (s.recordCalls) s.writes.emplace_back(bytes, count);
@@ -392,8 +402,9 @@ BOOL WriteFile(HANDLE, LPCVOID data, DWORD count, LPDWORD written, void*) {
 
 DWORD GetLastError() { return TheState().lastError; }
 
-BOOL CloseHandle(HANDLE) {
+BOOL CloseHandle(HANDLE object) {
   ++TheState().closedHandles;
+  TheState().openFiles.erase(object);
   return TRUE;
 }
 

@@ -172,6 +172,31 @@ struct State {
   std::vector<LCID> localeInfoQueries;  // the locale of each GetLocaleInfoA
   std::vector<UINT> codePageQueries;    // the code page of each GetCPInfo
   int dbcsEnabled = 0;
+
+  // Standard error: every byte written there.
+  std::string errorOutput;
+
+  // Files and folders, by their full paths ('/' between a folder and its
+  // names). A file's folder need not be listed in `folders` to be read;
+  // to be searched, it must.
+  struct File {
+    std::string bytes;
+    FILETIME lastWrite{};
+    bool readable = true;  // false: opening it is refused
+  };
+  std::map<std::string, File> files;
+  std::set<std::string> folders;
+  // Files opened and searches begun, not yet closed: a file's path and
+  // how far it has been read; a search's names still to come.
+  struct OpenFile {
+    std::string path;
+    std::size_t position = 0;
+  };
+  std::map<HANDLE, OpenFile> openFiles;
+  std::map<HANDLE, std::vector<WIN32_FIND_DATAA>> searches;
+  // Code page conversion: 1252 (and the ANSI code page when it is 1252)
+  // maps each byte to the code point of the same number; no other code
+  // page exists.
 };
 
 // The one fake the platform operations answer from.

@@ -19,19 +19,23 @@
 
 #include "platform/ascii.h"
 #include "platform/platform.h"
+#include "platform/posix-detail.h"
+
+namespace platform_detail {
+namespace {
+thread_local DWORD lastError = 0;
+}  // namespace
+
+void SetLastErrorNumber(DWORD error) { lastError = error; }
+
+}  // namespace platform_detail
 
 namespace platform {
 namespace {
 
-thread_local DWORD lastError = 0;
-
-int HandleToDescriptor(HANDLE file) {
-  return static_cast<int>(reinterpret_cast<std::intptr_t>(file)) - 1;
-}
-
-HANDLE DescriptorToHandle(int descriptor) {
-  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(descriptor) + 1);
-}
+using platform_detail::DescriptorToHandle;
+using platform_detail::HandleToDescriptor;
+using platform_detail::lastError;
 
 const DWORD kErrorInsufficientBuffer = 122;
 const DWORD kErrorResourceTypeNotFound = 1813;
@@ -196,13 +200,20 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 }
 
 HANDLE GetStdHandle(DWORD which) {
-  if (which != STD_OUTPUT_HANDLE) return INVALID_HANDLE_VALUE;
+  int descriptor;
+  if (which == STD_OUTPUT_HANDLE) {
+    descriptor = STDOUT_FILENO;
+  } else if (which == STD_ERROR_HANDLE) {
+    descriptor = STDERR_FILENO;
+  } else {
+    return INVALID_HANDLE_VALUE;
+  }
   // A reader that has gone, or a file that may grow no further, must make
   // the write fail, not end the program.
   signal(SIGPIPE, SIG_IGN);
   signal(SIGXFSZ, SIG_IGN);
-  if (fcntl(STDOUT_FILENO, F_GETFL) == -1) return INVALID_HANDLE_VALUE;
-  return DescriptorToHandle(STDOUT_FILENO);
+  if (fcntl(descriptor, F_GETFL) == -1) return INVALID_HANDLE_VALUE;
+  return DescriptorToHandle(descriptor);
 }
 
 DWORD GetFileType(HANDLE file) {

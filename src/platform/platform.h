@@ -49,12 +49,33 @@ typedef struct HINSTANCE__* HMODULE;
 typedef DWORD REGSAM;
 typedef DWORD LCID;
 typedef DWORD LCTYPE;
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef std::int64_t LONGLONG;
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 struct FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;
 };
 typedef FILETIME* PFILETIME;
+typedef FILETIME* LPFILETIME;
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[260];
+  CHAR cAlternateFileName[14];
+};
+typedef WIN32_FIND_DATAA* LPWIN32_FIND_DATAA;
 
 struct OSVERSIONINFOA {
   DWORD dwOSVersionInfoSize;
@@ -114,6 +135,10 @@ typedef MEMORY_BASIC_INFORMATION* PMEMORY_BASIC_INFORMATION;
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 
 #define REG_NONE 0
 #define REG_SZ 1
@@ -135,6 +160,7 @@ typedef MEMORY_BASIC_INFORMATION* PMEMORY_BASIC_INFORMATION;
 #define VER_PLATFORM_WIN32_NT 2
 
 #define STD_OUTPUT_HANDLE ((DWORD)-11)
+#define STD_ERROR_HANDLE ((DWORD)-12)
 #define INVALID_HANDLE_VALUE ((HANDLE)(std::intptr_t)-1)
 #define FILE_TYPE_UNKNOWN 0x0000
 #define FILE_TYPE_DISK 0x0001
@@ -149,6 +175,17 @@ typedef MEMORY_BASIC_INFORMATION* PMEMORY_BASIC_INFORMATION;
 #define LOCALE_IDEFAULTANSICODEPAGE 0x00001004
 #define SM_DBCSENABLED 42
 #define CP_ACP 0
+
+#define GENERIC_READ 0x80000000L
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define OPEN_EXISTING 3
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #endif  // _WIN32
 
 namespace platform {
@@ -235,6 +272,32 @@ BOOL IsDBCSLeadByte(BYTE byte);
 // Windows, characters the code page lacks become '?'; the stand-in answers
 // UTF-8).
 std::string ConvertToAnsi(const char16_t* wide);
+
+// --- Files, folders and code pages (the table program) ----------------------
+// The report program itself uses none of these; they live in files of their
+// own (files-*.cc), so that it neither links nor imports them.
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
+                   LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                   DWORD flags, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read,
+              void* overlapped);
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess,
+                 LPFILETIME lastWrite);
+DWORD GetFileAttributesA(LPCSTR fileName);
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
+BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
+BOOL FindClose(HANDLE search);
+// With flags 0, a byte sequence the code page lacks becomes a replacement
+// character of the system's choosing, never a failure.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int count,
+                        LPWSTR wide, int wideCount);
+BOOL IsValidCodePage(UINT codePage);
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId,
+                     DWORD languageId, LPSTR buffer, DWORD size,
+                     void* arguments);
+// What separates a folder from the names in it in a path built here.
+extern const char kPathDelimiter;
 
 }  // namespace platform
 

@@ -1,0 +1,58 @@
+#include "table/csv_table.h"
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+// A field as RFC 4180 has it: in double quotes, its own doubled, when it
+// holds a comma, a double quote or a line break; as it is otherwise.
+void AppendField(std::string_view field, std::string& out) {
+  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.append(field.data(), field.size());
+    return;
+  }
+  out += '"';
+  for (char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+void WriteCsvHeader(TextOutput& out) {
+  out << "machine,status,found,os,hotfix,comment,problem,reported\r\n";
+}
+
+void WriteCsvRows(const MachineReport& report, TextOutput& out) {
+  // The columns before and after the entry's are the same in every row.
+  std::string before, after, row;
+  AppendField(report.machine, before);
+  before += ',';
+  before += StatusName(report.status);
+  before += ',';
+  AppendField(report.found, before);
+  before += ',';
+  AppendField(report.os, before);
+  before += ',';
+  after += ',';
+  AppendField(report.problem, after);
+  after += ',';
+  after += report.reported;
+  after += "\r\n";
+
+  if (report.entries.empty()) {
+    out << before << "," << after;
+    return;
+  }
+  for (const HotfixEntry& entry : report.entries) {
+    row.assign(before);
+    AppendField(entry.name, row);
+    row += ',';
+    AppendField(entry.comment, row);
+    row += after;
+    out << row;
+  }
+}

@@ -1,0 +1,53 @@
+// The table program's files and folders, through the platform layer.
+#ifndef HOTFIXES_TABLE_FILE_ACCESS_H_
+#define HOTFIXES_TABLE_FILE_ACCESS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+// Owns a handle of an open file and closes it.
+class ScopedFile {
+ public:
+  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
+  ~ScopedFile() {
+    if (valid()) platform::CloseHandle(handle_);
+  }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+enum class ReadResult { kRead, kFailed, kTooLarge };
+
+// Reads the whole file into `bytes` (reusing its memory) with its last
+// write time; a file larger than `limit` bytes is not read. `error` is the
+// system's error number when the result is kFailed.
+ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
+                         std::string& bytes, FILETIME& lastWrite, DWORD& error);
+
+enum class PathKind { kMissing, kFile, kFolder };
+PathKind KindOfPath(const std::string& path, DWORD& error);
+
+// The names of the files (not folders) directly in `folder`; false, with
+// the system's error number, when it cannot be listed.
+bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
+                 DWORD& error);
+
+// `folder` and `name` joined into one path.
+std::string PathInFolder(const std::string& folder, const std::string& name);
+
+// The system's own words for an error number, in UTF-8, without the
+// closing period and line break; "error N" when it has none.
+std::string DescribeSystemError(DWORD error);
+
+// "YYYY-MM-DDTHH:MM:SSZ" of a time in the system's file-time form (UTC).
+std::string FormatUtcTime(const FILETIME& time);
+
+#endif  // HOTFIXES_TABLE_FILE_ACCESS_H_

@@ -1,0 +1,74 @@
+#include "table/fleet.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+void SortUnique(std::vector<std::size_t>& columns) {
+  std::sort(columns.begin(), columns.end());
+  columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+}
+
+}  // namespace
+
+FleetBuilder::FleetBuilder(const RequiredHotfixes& required) {
+  for (const std::string& name : required.names()) {
+    const std::size_t column = ColumnOf(name);
+    fleet_.columns[column].required = true;
+    requiredColumns_.push_back(column);
+  }
+  SortUnique(requiredColumns_);
+}
+
+std::size_t FleetBuilder::ColumnOf(const std::string& name) {
+  std::string key = HotfixKey(name);
+  const auto found = columnByKey_.find(key);
+  if (found != columnByKey_.end()) return found->second;
+  const std::size_t column = fleet_.columns.size();
+  fleet_.columns.push_back(FleetColumn{name, false});
+  columnByKey_.emplace(key, column);
+  keys_.push_back(std::move(key));
+  return column;
+}
+
+void FleetBuilder::Add(const MachineReport& report) {
+  FleetMachine machine;
+  machine.machine = report.machine;
+  machine.status = report.status;
+  machine.found = report.found;
+  machine.os = report.os;
+  machine.problem = report.problem;
+  machine.reported = report.reported;
+  machine.entryCount = report.entries.size();
+  for (const HotfixEntry& entry : report.entries) {
+    machine.present.push_back(ColumnOf(entry.name));
+  }
+  SortUnique(machine.present);
+  std::set_difference(requiredColumns_.begin(), requiredColumns_.end(),
+                      machine.present.begin(), machine.present.end(),
+                      std::back_inserter(machine.lacking));
+  fleet_.machines.push_back(std::move(machine));
+}
+
+Fleet FleetBuilder::Finish() {
+  std::vector<std::size_t> order(fleet_.columns.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    return HotfixKeyLess(keys_[a], keys_[b]);
+  });
+  std::vector<std::size_t> newIndex(order.size());
+  std::vector<FleetColumn> columns(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    newIndex[order[i]] = i;
+    columns[i] = std::move(fleet_.columns[order[i]]);
+  }
+  fleet_.columns = std::move(columns);
+  for (FleetMachine& machine : fleet_.machines) {
+    for (auto* list : {&machine.present, &machine.lacking}) {
+      for (std::size_t& column : *list) column = newIndex[column];
+      std::sort(list->begin(), list->end());
+    }
+  }
+  return std::move(fleet_);
+}

@@ -1,0 +1,239 @@
+#include "table/report_parser.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The report's first lines: the program's description, its name and
+// version, an empty line, the OS line and another empty line. The hotfix
+// lines follow them.
+const std::size_t kNameLine = 1;
+const std::size_t kOsLine = 3;
+const std::size_t kHeaderLines = 5;
+const std::size_t kEmptyHeaderLines[] = {2, 4};
+// Far more than the longest first line the program writes (a description,
+// a file name of up to 260 characters and a version; an OS line): a longer
+// one means the file is something else, e.g. one long line of data.
+const std::size_t kLongestHeaderLine = 2048;
+
+struct Lines {
+  std::vector<std::string_view> text;  // without their line ends
+  bool lastCut = false;                // the last one has no line end
+};
+
+Lines SplitLines(std::string_view text) {
+  Lines lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    const bool cut = end == std::string_view::npos;
+    if (cut) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    // A file cut between CR and LF still ended its line.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.text.push_back(line);
+    lines.lastCut = cut;
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool IsDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+bool IsUpperHex(std::string_view text) {
+  if (text.size() < 8 || text.size() > 16) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
+// "Found N Hot-Fix": N, or false.
+bool MatchCountLine(std::string_view line, std::string& number) {
+  const std::string_view kStart = "Found ", kEnd = " Hot-Fix";
+  if (!StartsWith(line, kStart) || !EndsWith(line, kEnd)) return false;
+  std::string_view n =
+      line.substr(kStart.size(), line.size() - kStart.size() - kEnd.size());
+  const std::string_view digits = StartsWith(n, "-") ? n.substr(1) : n;
+  if (!IsDigits(digits)) return false;
+  number.assign(n.data(), n.size());
+  return true;
+}
+
+// "Exception KIND in module NAME at OFFSET.": KIND, or false.
+bool MatchFailureLine(std::string_view line, std::string_view& kind) {
+  const std::string_view kStart = "Exception ", kModule = " in module ",
+                         kAt = " at ";
+  if (!StartsWith(line, kStart) || !EndsWith(line, ".")) return false;
+  const std::size_t module = line.find(kModule, kStart.size());
+  const std::size_t at = line.rfind(kAt);
+  if (module == std::string_view::npos || at == std::string_view::npos ||
+      at < module + kModule.size() ||
+      !IsUpperHex(
+          line.substr(at + kAt.size(), line.size() - 1 - at - kAt.size()))) {
+    return false;
+  }
+  kind = line.substr(kStart.size(), module - kStart.size());
+  return !kind.empty();
+}
+
+// "Runtime error NNN at ADDRESS", the number right-aligned in three
+// columns: "Runtime error N at ADDRESS", or false.
+bool MatchRuntimeErrorLine(std::string_view line, std::string& summary) {
+  const std::string_view kStart = "Runtime error ", kAt = " at ";
+  const std::size_t at = line.find(kAt, kStart.size());
+  if (!StartsWith(line, kStart) || at == std::string_view::npos) return false;
+  std::string_view number = line.substr(kStart.size(), at - kStart.size());
+  while (!number.empty() && number.front() == ' ') number.remove_prefix(1);
+  const std::string_view address = line.substr(at + kAt.size());
+  if (!IsDigits(number) || number.size() > 3 || !IsUpperHex(address)) {
+    return false;
+  }
+  summary.assign(kStart);
+  summary.append(number).append(kAt).append(address);
+  return true;
+}
+
+// Why the lines before `end` cannot be the start of a report; empty when
+// they can.
+std::string HeaderProblem(const Lines& lines, std::size_t end) {
+  for (std::size_t i = 0; i < end && i < kHeaderLines; ++i) {
+    const std::string_view line = lines.text[i];
+    const std::string number = std::to_string(i + 1);
+    if (line.size() > kLongestHeaderLine) {
+      return "not a report: line " + number + " is too long";
+    }
+    for (char c : line) {
+      const auto byte = static_cast<unsigned char>(c);
+      if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+        return "not a report: line " + number + " holds control characters";
+      }
+    }
+    const bool whole = i + 1 < lines.text.size() || !lines.lastCut;
+    if (i == kNameLine && whole && line.find(" Ver.") == std::string::npos) {
+      return "not a report: line 2 is no program name and version";
+    }
+    for (std::size_t empty : kEmptyHeaderLines) {
+      if (i == empty && !line.empty()) {
+        return "not a report: line " + number + " is not empty";
+      }
+    }
+  }
+  return std::string();
+}
+
+// The hotfix lines between `begin` and `end`: a line "[NAME] COMMENT"
+// starts an entry; any other line continues the comment before it.
+void ReadEntries(const Lines& lines, std::size_t begin, std::size_t end,
+                 std::vector<HotfixEntry>& entries) {
+  for (std::size_t i = begin; i < end; ++i) {
+    const std::string_view line = lines.text[i];
+    const std::size_t close = line.find("] ");
+    if (StartsWith(line, "[") && close != std::string_view::npos) {
+      entries.emplace_back();
+      entries.back().name.assign(line.substr(1, close - 1));
+      entries.back().comment.assign(line.substr(close + 2));
+    } else if (entries.empty()) {
+      // Not written by the program; kept, under no name, all the same.
+      entries.emplace_back();
+      entries.back().comment.assign(line);
+    } else {
+      entries.back().comment.append("\r\n").append(line);
+    }
+  }
+}
+
+struct Ending {
+  ReportStatus status;
+  std::size_t bodyEnd;  // where the hotfix lines end
+  std::string found;
+  std::string problem;
+};
+
+// How the lines end: with the count line, a failure report or a run-time
+// error line; otherwise the report was cut short.
+Ending FindEnding(const Lines& lines) {
+  const std::vector<std::string_view>& text = lines.text;
+  const std::size_t n = text.size();
+  Ending ending{ReportStatus::kIncomplete, n, std::string(), std::string()};
+  if (lines.lastCut || n == 0) return ending;
+  std::string_view kind;
+  std::string summary;
+  if (n >= kHeaderLines + 2 && text[n - 2].empty() &&
+      MatchCountLine(text[n - 1], ending.found)) {
+    ending.status = ReportStatus::kComplete;
+    ending.bodyEnd = n - 2;
+  } else if (n >= 3 && text[n - 1].empty() &&
+             MatchFailureLine(text[n - 3], kind)) {
+    ending.status = ReportStatus::kFailed;
+    ending.bodyEnd = n - 3;
+    ending.problem.assign(kind);
+    if (!text[n - 2].empty()) ending.problem.append(": ").append(text[n - 2]);
+  } else if (MatchRuntimeErrorLine(text[n - 1], summary)) {
+    ending.status = ReportStatus::kFailed;
+    ending.bodyEnd = n - 1;
+    ending.problem = summary;
+  }
+  return ending;
+}
+
+}  // namespace
+
+void ParseReportText(std::string_view text, MachineReport& report) {
+  report.found.clear();
+  report.os.clear();
+  report.entries.clear();
+  report.problem.clear();
+  report.status = ReportStatus::kUnreadable;
+  // Space a file system set aside and nothing filled: the file was cut.
+  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  if (text.empty()) {
+    report.problem = "empty file";
+    return;
+  }
+  if (text.find('\0') != std::string_view::npos) {
+    report.problem = "not a report: it holds NUL bytes";
+    return;
+  }
+  const Lines lines = SplitLines(text);
+  Ending ending = FindEnding(lines);
+  const std::string headerProblem = HeaderProblem(lines, ending.bodyEnd);
+  if (!headerProblem.empty()) {
+    report.problem = headerProblem;
+    return;
+  }
+  std::size_t bodyEnd = ending.bodyEnd;
+  if (ending.status == ReportStatus::kIncomplete) {
+    const std::size_t whole = lines.text.size() - (lines.lastCut ? 1 : 0);
+    ending.problem = "cut short after line " + std::to_string(whole);
+    // Most likely the empty line before the count line, not a comment's.
+    if (!lines.lastCut && bodyEnd > kHeaderLines &&
+        lines.text[bodyEnd - 1].empty()) {
+      --bodyEnd;
+    }
+  }
+  report.status = ending.status;
+  report.found = ending.found;
+  report.problem = ending.problem;
+  if (lines.text.size() > kOsLine && kOsLine < ending.bodyEnd) {
+    report.os.assign(lines.text[kOsLine]);
+  }
+  ReadEntries(lines, kHeaderLines, bodyEnd, report.entries);
+}

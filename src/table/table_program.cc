@@ -1,0 +1,300 @@
+#include "table/table_program.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string_view>
+
+#include "table/csv_table.h"
+#include "table/file_access.h"
+#include "table/fleet.h"
+#include "table/hotfix_names.h"
+#include "table/html_table.h"
+#include "table/report_parser.h"
+#include "table/text_decoding.h"
+#include "table/text_output.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: hotfixes-table [--format csv|html] [--require FILE] "
+    "[--codepage N] PATH...";
+const UINT kDefaultCodePage = 1252;
+// Far beyond any report (a few hundred kilobytes for thousands of
+// hotfixes): a larger file is something else and is not read into memory.
+const std::uint64_t kLargestReport = 64u << 20;
+
+enum class Format { kCsv, kHtml };
+
+struct Options {
+  Format format = Format::kCsv;
+  std::string requireFile;
+  UINT codePage = kDefaultCodePage;
+  std::vector<std::string> paths;
+  bool help = false;
+};
+
+// A bad command line or input that stops the run before the table.
+struct UsageError {
+  std::string message;
+};
+
+struct ReportFile {
+  std::string path;
+  std::string machine;  // UTF-8
+  std::string sortKey;  // the machine name with ASCII letters in upper case
+};
+
+bool ParseCodePage(const std::string& text, UINT& codePage) {
+  if (text.empty() || text.size() > 5 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  codePage = static_cast<UINT>(std::stoul(text));
+  return codePage != 0;
+}
+
+Options ParseArguments(const std::vector<std::string>& arguments) {
+  Options options;
+  bool optionsEnd = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnd || argument.size() < 2 || argument[0] != '-') {
+      options.paths.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnd = true;
+      continue;
+    }
+    if (argument == "--help" || argument == "-h" || argument == "/?") {
+      options.help = true;
+      continue;
+    }
+    if (argument != "--format" && argument != "--require" &&
+        argument != "--codepage") {
+      throw UsageError{"unknown option " + argument};
+    }
+    if (i + 1 == arguments.size()) {
+      throw UsageError{argument + " needs a value"};
+    }
+    const std::string& value = arguments[++i];
+    if (argument == "--format") {
+      if (value != "csv" && value != "html") {
+        throw UsageError{"unknown format " + value + " (csv or html)"};
+      }
+      options.format = value == "csv" ? Format::kCsv : Format::kHtml;
+    } else if (argument == "--require") {
+      options.requireFile = value;
+    } else if (!ParseCodePage(value, options.codePage) ||
+               !platform::IsValidCodePage(options.codePage)) {
+      throw UsageError{"unknown code page " + value};
+    }
+  }
+  if (!options.help && options.paths.empty()) {
+    throw UsageError{"no report file or folder given"};
+  }
+  return options;
+}
+
+std::string Utf8Path(const std::string& path) {
+  std::string text;
+  if (!AppendAnsiAsUtf8(path.data(), path.size(), CP_ACP, text)) return path;
+  return text;
+}
+
+RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
+  RequiredHotfixes required;
+  if (options.requireFile.empty()) return required;
+  std::string bytes, text, problem;
+  FILETIME lastWrite{};
+  DWORD error = 0;
+  const std::string shown = Utf8Path(options.requireFile);
+  switch (ReadWholeFile(options.requireFile, kLargestReport, bytes, lastWrite,
+                        error)) {
+    case ReadResult::kFailed:
+      throw UsageError{"cannot read " + shown + ": " +
+                       DescribeSystemError(error)};
+    case ReadResult::kTooLarge:
+      throw UsageError{"cannot read " + shown + ": too large"};
+    case ReadResult::kRead: break;
+  }
+  if (!DecodeFileText(bytes, options.codePage, text, problem)) {
+    throw UsageError{"cannot read " + shown + ": " + problem};
+  }
+  required.Parse(text);
+  return required;
+}
+
+bool EndsWithTxt(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  for (char& c : tail) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return tail == ".txt";
+}
+
+// The file's name without its folder and its last extension.
+std::string MachineNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\:");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return Utf8Path(name);
+}
+
+ReportFile MakeReportFile(const std::string& path) {
+  ReportFile file{path, MachineNameOf(path), std::string()};
+  file.sortKey = file.machine;
+  for (char& c : file.sortKey) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return file;
+}
+
+// Every report the paths name, in table order: by machine name without
+// regard to letter case.
+std::vector<ReportFile> CollectReportFiles(const Options& options) {
+  std::vector<ReportFile> files;
+  for (const std::string& path : options.paths) {
+    DWORD error = 0;
+    switch (KindOfPath(path, error)) {
+      case PathKind::kMissing:
+        throw UsageError{Utf8Path(path) + ": " + DescribeSystemError(error)};
+      case PathKind::kFile: files.push_back(MakeReportFile(path)); break;
+      case PathKind::kFolder: {
+        std::vector<std::string> names;
+        if (!ListFilesIn(path, names, error)) {
+          throw UsageError{"cannot list " + Utf8Path(path) + ": " +
+                           DescribeSystemError(error)};
+        }
+        for (const std::string& name : names) {
+          if (EndsWithTxt(name)) {
+            files.push_back(MakeReportFile(PathInFolder(path, name)));
+          }
+        }
+        break;
+      }
+    }
+  }
+  std::stable_sort(files.begin(), files.end(),
+                   [](const ReportFile& a, const ReportFile& b) {
+                     if (a.sortKey != b.sortKey) return a.sortKey < b.sortKey;
+                     return a.machine < b.machine;
+                   });
+  return files;
+}
+
+// Reads one report file; every failure becomes the report's status.
+void ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
+                std::string& text, MachineReport& report) {
+  report.machine = file.machine;
+  report.entries.clear();
+  report.found.clear();
+  report.os.clear();
+  report.reported.clear();
+  report.status = ReportStatus::kUnreadable;
+  FILETIME lastWrite{};
+  DWORD error = 0;
+  switch (ReadWholeFile(file.path, kLargestReport, bytes, lastWrite, error)) {
+    case ReadResult::kFailed:
+      report.problem = "cannot be read: " + DescribeSystemError(error);
+      return;
+    case ReadResult::kTooLarge:
+      report.problem = "not a report: larger than 64 MiB";
+      return;
+    case ReadResult::kRead: break;
+  }
+  report.reported = FormatUtcTime(lastWrite);
+  if (!DecodeFileText(bytes, codePage, text, report.problem)) return;
+  ParseReportText(text, report);
+}
+
+void WarnAboutSharedNames(const std::vector<ReportFile>& files,
+                          TextOutput& errors) {
+  for (std::size_t i = 1; i < files.size(); ++i) {
+    if (files[i].sortKey == files[i - 1].sortKey) {
+      errors << "hotfixes-table: " << Utf8Path(files[i - 1].path) << " and "
+             << Utf8Path(files[i].path)
+             << " are reports of one machine name; both are listed\r\n";
+    }
+  }
+}
+
+void ListLackedHotfixes(const MachineReport& report,
+                        const std::vector<std::string>& lacked,
+                        TextOutput& errors) {
+  errors << report.machine;
+  if (report.status != ReportStatus::kComplete) {
+    errors << " (" << StatusName(report.status) << ")";
+  }
+  errors << " lacks";
+  for (std::size_t i = 0; i < lacked.size(); ++i) {
+    errors << (i == 0 ? " " : ", ") << lacked[i];
+  }
+  errors << "\r\n";
+}
+
+int WriteTable(const Options& options, const RequiredHotfixes& required,
+               const std::vector<ReportFile>& files, TextOutput& errors) {
+  TextOutput table(STD_OUTPUT_HANDLE);
+  std::unique_ptr<FleetBuilder> fleet;
+  if (options.format == Format::kHtml) {
+    fleet = std::make_unique<FleetBuilder>(required);
+  } else {
+    WriteCsvHeader(table);
+  }
+  bool problems = false, lacking = false;
+  std::string bytes, text;
+  MachineReport report;
+  for (const ReportFile& file : files) {
+    ReadReport(file, options.codePage, bytes, text, report);
+    if (fleet) {
+      fleet->Add(report);
+    } else {
+      WriteCsvRows(report, table);
+    }
+    const bool complete = report.status == ReportStatus::kComplete;
+    problems = problems || !complete;
+    const std::vector<std::string> lacked = required.LackedBy(report);
+    if (!lacked.empty()) {
+      ListLackedHotfixes(report, lacked, errors);
+      lacking = lacking || complete;
+    }
+  }
+  if (fleet) WriteHtmlPage(fleet->Finish(), table);
+  table.Flush();
+  if (table.error() != 0) {
+    errors << "hotfixes-table: cannot write the table: "
+           << DescribeSystemError(table.error()) << "\r\n";
+    return kTableOutputFailed;
+  }
+  if (problems) return kTableReportProblem;
+  return lacking ? kTableLacking : kTableComplete;
+}
+
+}  // namespace
+
+int RunTable(const std::vector<std::string>& arguments) {
+  TextOutput errors(STD_ERROR_HANDLE);
+  try {
+    const Options options = ParseArguments(arguments);
+    if (options.help) {
+      TextOutput out(STD_OUTPUT_HANDLE);
+      out << kUsage << "\r\n";
+      return kTableComplete;
+    }
+    const RequiredHotfixes required = ReadRequiredHotfixes(options);
+    const std::vector<ReportFile> files = CollectReportFiles(options);
+    WarnAboutSharedNames(files, errors);
+    return WriteTable(options, required, files, errors);
+  } catch (const UsageError& error) {
+    errors << "hotfixes-table: " << error.message << " (" << kUsage << ")\r\n";
+    return kTableUsageError;
+  } catch (const std::bad_alloc&) {
+    errors << "hotfixes-table: out of memory\r\n";
+    return kTableOutputFailed;
+  }
+}
