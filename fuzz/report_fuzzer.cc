@@ -269,6 +269,7 @@ void ArrangeHotFixes(FuzzedDataProvider& in, fake::State& s) {
     s.enumFailsAt.insert(in.ConsumeIntegralInRange<DWORD>(0, kMaxSubkeys));
   }
   s.enumFailureFillsBuffer = in.ConsumeBool();
+  s.enumMoreDataReportsLength = in.ConsumeBool();
   for (std::size_t i = in.ConsumeIntegralInRange<std::size_t>(0, kMaxSubkeys);
        i > 0; --i) {
     fake::Key& key = root.Add(SomeKeyName(in));
@@ -424,14 +425,18 @@ Prediction PredictHotFixes(const std::vector<Mutation>& mutations) {
   if (DoubleByteLocale() && StartupPlatformId() == VER_PLATFORM_WIN32_NT) {
     longest *= 2;
   }
-  const std::uint64_t bufferLength = longest + 1;
+  // A name that does not fit is asked for again with larger buffers, up to
+  // the registry's limit, 255 two-byte characters and the NUL; only a name
+  // that fits neither that nor the first buffer is lost.
+  const std::uint64_t largestBuffer =
+      std::max<std::uint64_t>(longest + 1, 255 * 2 + 1);
 
   std::size_t sizeQueries = 0;
   for (std::size_t i = 0; i < root->subkeys.size(); ++i) {
     const std::string& stored = root->subkeys[i]->name;
     const bool enumerated = (listMask & KEY_ENUMERATE_SUB_KEYS) != 0 &&
                             !s.enumFailsAt.count(DWORD(i)) &&
-                            stored.size() < bufferLength;
+                            stored.size() < largestBuffer;
     const std::string name =
         enumerated ? stored.substr(0, stored.find('\0')) : std::string();
     if (name.empty()) continue;

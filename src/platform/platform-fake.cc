@@ -53,6 +53,9 @@ LONG EnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength) {
   if (index >= open->key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
   const std::string& found = open->key->subkeys[index]->name;
   if (nameLength == nullptr || found.size() >= *nameLength) {
+    if (nameLength && TheState().enumMoreDataReportsLength) {
+      *nameLength = static_cast<DWORD>(found.size());
+    }
     return ERROR_MORE_DATA;
   }
   std::memcpy(name, found.c_str(), found.size() + 1);
@@ -305,13 +308,11 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR, LPDWORD, LPDWORD, LPDWORD subKeys,
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
                    LPDWORD, LPSTR, LPDWORD, PFILETIME) {
   State& s = TheState();
-  if (s.recordCalls) {
-    s.enumBufferLengths.push_back(nameLength ? *nameLength : 0);
-  }
+  const DWORD bufferLength = nameLength ? *nameLength : 0;
+  if (s.recordCalls) s.enumBufferLengths.push_back(bufferLength);
   const LONG status = fake::EnumKey(key, index, name, nameLength);
-  if (status != ERROR_SUCCESS && s.enumFailureFillsBuffer && name &&
-      nameLength) {
-    std::memset(name, 'X', *nameLength);
+  if (status != ERROR_SUCCESS && s.enumFailureFillsBuffer && name) {
+    std::memset(name, 'X', bufferLength);
   }
   return status;
 }

@@ -121,6 +121,10 @@ struct State {
   // A failing RegEnumKeyExA first fills the whole buffer it was given with
   // 'X' and no NUL, as a system may leave it.
   bool enumFailureFillsBuffer = false;
+  // A name that does not fit its buffer: RegEnumKeyExA answers
+  // ERROR_MORE_DATA and, like Wine, leaves the length as it was passed;
+  // set, it reports the name's length instead, as a system may.
+  bool enumMoreDataReportsLength = false;
   DWORD reportedMaxSubKeyLength = 0;  // 0: computed from the subkeys
   // Runs after every successful size query of RegQueryValueExA, with the
   // value's name: lets a test change the value before it is fetched.

@@ -54,6 +54,37 @@ DWORD NameBufferLength(DWORD longestName) {
   return static_cast<DWORD>(std::min<std::uint64_t>(length, 0xFFFFFFFFu));
 }
 
+// The registry's limit on a key name, 255 characters, each up to two bytes
+// in the ANSI name, and its NUL: no name needs a larger buffer.
+const DWORD kLongestNameBuffer = 255 * 2 + 1;
+
+// The next buffer length for a name that did not fit into `current`: the
+// length the platform reported with its refusal, and room for the NUL, if
+// that is more; otherwise twice as much. Never beyond the registry's limit.
+DWORD LargerNameBufferLength(DWORD current, DWORD reported) {
+  const std::uint64_t wanted = reported > current ? std::uint64_t{reported} + 1
+                                                  : std::uint64_t{current} * 2;
+  return static_cast<DWORD>(
+      std::min<std::uint64_t>(wanted, kLongestNameBuffer));
+}
+
+// Fetches the name of subkey `index` into `name` (a TextBuffer), asking
+// again with a larger buffer while the platform answers that the name does
+// not fit: the longest name length it reports may count characters where
+// the ANSI name needs bytes. A larger buffer is kept for the names after.
+LONG EnumerateSubkeyName(HKEY key, DWORD index, std::vector<char>& name) {
+  for (;;) {
+    const DWORD bufferLength = static_cast<DWORD>(name.size() - 1);
+    DWORD length = bufferLength;
+    const LONG result = platform::RegEnumKeyExA(
+        key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (result != ERROR_MORE_DATA) return result;
+    const DWORD larger = LargerNameBufferLength(bufferLength, length);
+    if (larger <= bufferLength) return result;
+    name = TextBuffer(larger);
+  }
+}
+
 }  // namespace
 
 TRegistry::TRegistry() : OpenHandle(nullptr), RootHandle(HKEY_CURRENT_USER) {}
@@ -108,20 +139,17 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
   const DWORD kMostNamesReserved = 1 << 20;
   list.Reserve(static_cast<int>(std::min(subkeyCount, kMostNamesReserved)));
 
-  const DWORD bufferLength = NameBufferLength(longestName);
-  std::vector<char> name = TextBuffer(bufferLength);
+  std::vector<char> name = TextBuffer(NameBufferLength(longestName));
   for (DWORD index = 0; index < subkeyCount; ++index) {
-    DWORD length = bufferLength;
-    const LONG result =
-        platform::RegEnumKeyExA(OpenHandle, index, name.data(), &length,
-                                nullptr, nullptr, nullptr, nullptr);
     // A failed step (the subkeys changed since the query, the key may not
-    // be enumerated, or a name did not fit) leaves the buffer undefined: it
-    // still gives its one entry, an empty one, never a stale or partial
-    // name. The byte behind the buffer's length is re-terminated in case
-    // the platform wrote all of it without a NUL.
-    if (result != ERROR_SUCCESS) name[0] = '\0';
-    name[bufferLength] = '\0';
+    // be enumerated, or a name did not fit even the largest buffer) leaves
+    // the buffer undefined: it still gives its one entry, an empty one,
+    // never a stale or partial name. The byte behind the buffer's length is
+    // re-terminated in case the platform wrote all of it without a NUL.
+    if (EnumerateSubkeyName(OpenHandle, index, name) != ERROR_SUCCESS) {
+      name[0] = '\0';
+    }
+    name.back() = '\0';
     list.Add(std::string(name.data()));
   }
 }

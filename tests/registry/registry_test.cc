@@ -290,36 +290,98 @@ TEST_F(RegistryTest, NothingToListLeavesTheListEmpty) {
   }
 }
 
-TEST_F(RegistryTest, FailedEnumerationStepGivesOneEmptyEntry) {
+// A name that does not fit is asked for again with a larger buffer; any
+// other failed step still gives one entry, an empty one.
+TEST_F(RegistryTest, EveryEnumerationStepGivesOneEntry) {
+  const std::vector<std::string> three = {"KB1", "KB22", "Q333"};
+  // Longer than the registry allows: fits no buffer the reader offers.
+  const std::vector<std::string> tooLong = {"KB1", std::string(511, 'K'),
+                                            "Q333"};
   struct Case {
     const char* name;
+    std::vector<std::string> subkeys;
     std::set<DWORD> failsAt;
     bool failureFillsBuffer;
-    DWORD reportedLongest;
+    DWORD reportedLongest;  // 0: computed from the subkeys
+    bool moreDataReportsLength;
     std::vector<std::string> expected;
+    std::vector<DWORD> bufferLengths;  // passed to each call, in order
   };
   const Case cases[] = {
-      {"middle step fails", {1}, false, 0, {"KB1", "", "Q333"}},
-      {"failures scribble over the buffer", {0, 2}, true, 0, {"", "KB22", ""}},
-      {"every step fails", {0, 1, 2}, true, 0, {"", "", ""}},
-      {"names longer than reported", {}, true, 3, {"KB1", "", ""}},
+      {"middle step fails",
+       three,
+       {1},
+       false,
+       0,
+       false,
+       {"KB1", "", "Q333"},
+       {5, 5, 5}},
+      {"failures scribble over the buffer",
+       three,
+       {0, 2},
+       true,
+       0,
+       false,
+       {"", "KB22", ""},
+       {5, 5, 5}},
+      {"every step fails",
+       three,
+       {0, 1, 2},
+       true,
+       0,
+       false,
+       {"", "", ""},
+       {5, 5, 5}},
+      {"names longer than reported: twice the buffer, kept for the next",
+       three,
+       {},
+       true,
+       1,
+       false,
+       three,
+       {2, 4, 4, 8, 8}},
+      {"the length reported with the refusal, and its NUL",
+       {"KB1", "KB666666"},
+       {},
+       true,
+       1,
+       true,
+       {"KB1", "KB666666"},
+       {2, 4, 4, 9}},
+      {"doubling stops at the registry's limit",
+       tooLong,
+       {},
+       true,
+       100,
+       false,
+       {"KB1", "", "Q333"},
+       {101, 101, 202, 404, 511, 511}},
+      {"a reported length beyond the limit",
+       tooLong,
+       {},
+       true,
+       100,
+       true,
+       {"KB1", "", "Q333"},
+       {101, 101, 511, 511}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake::Reset();
     Arrange(Platform().currentUser, "current user");
-    for (const char* name : {"KB1", "KB22", "Q333"}) {
+    for (const std::string& name : c.subkeys) {
       UserKey("Software\\Hotfix").Add(name);
     }
     Platform().enumFailsAt = c.failsAt;
     Platform().enumFailureFillsBuffer = c.failureFillsBuffer;
     Platform().reportedMaxSubKeyLength = c.reportedLongest;
+    Platform().enumMoreDataReportsLength = c.moreDataReportsLength;
     TRegistry registry;
     ASSERT_TRUE(registry.OpenForReading("Software\\Hotfix"));
     TStringList list;
     registry.ListSubkeyNames(list);
     EXPECT_EQ(Entries(list), c.expected);
-    EXPECT_EQ(Platform().enumBufferLengths.size(), 3u);
+    EXPECT_EQ(Platform().enumBufferLengths, c.bufferLengths);
   }
 }
 
