@@ -58,9 +58,13 @@ A case is a folder with these files:
     args          optional command-line arguments, one per line (an empty
                   line is an empty argument)
     env           optional KEY=VALUE lines added to the environment of the
-                  program and of the tools that prepare the case; LC_ALL
-                  chooses Wine's locale and with it the ANSI code page
-                  (default C.UTF-8: English, code page 1252)
+                  program and of the tools that prepare the case, and -KEY
+                  lines that remove KEY from it; LC_ALL chooses Wine's
+                  locale and with it the ANSI code page (default C.UTF-8:
+                  English, code page 1252). Without LC_ALL (-LC_ALL), Wine
+                  takes the ANSI code page from LC_CTYPE and the user's
+                  locale from LC_MESSAGES; a user locale the system has not
+                  generated counts as English
     stdout        optional: pipe (default), file, closed, full, broken-pipe,
                   small-file (run_program.py says what each one is)
 
@@ -152,7 +156,11 @@ class Wine:
             "LC_ALL": DEFAULT_LOCALE,
         })
         env.pop("DISPLAY", None)
-        env.update(extra or {})
+        for key, value in (extra or {}).items():
+            if value is None:
+                env.pop(key, None)
+            else:
+                env[key] = value
         return env
 
     def tool(self, *arguments, check=True, extra_env=None):
@@ -224,10 +232,15 @@ def read_case_word(case_dir, name, default=None):
 
 
 def read_case_env(case_dir):
+    """The case's environment changes: a value per variable to set, None
+    for one to remove."""
     env = {}
     text = read_case_file(case_dir, "env", b"").decode()
     for line in text.splitlines():
         if not line.strip():
+            continue
+        if line.startswith("-"):
+            env[line[1:].strip()] = None
             continue
         key, separator, value = line.partition("=")
         if not separator:
