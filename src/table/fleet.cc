@@ -45,9 +45,13 @@ void FleetBuilder::Add(const MachineReport& report) {
     machine.present.push_back(ColumnOf(entry.name));
   }
   SortUnique(machine.present);
-  std::set_difference(requiredColumns_.begin(), requiredColumns_.end(),
-                      machine.present.begin(), machine.present.end(),
-                      std::back_inserter(machine.lacking));
+  // Of a report that could not be read nothing is known, not even what it
+  // lacks: its status says so.
+  if (report.status != ReportStatus::kUnreadable) {
+    std::set_difference(requiredColumns_.begin(), requiredColumns_.end(),
+                        machine.present.begin(), machine.present.end(),
+                        std::back_inserter(machine.lacking));
+  }
   fleet_.machines.push_back(std::move(machine));
 }
 

@@ -194,6 +194,21 @@ Ending FindEnding(const Lines& lines) {
   return ending;
 }
 
+// Where the hotfix lines of a report cut short end: before the empty line
+// and the start of a count line that most likely follow them.
+std::size_t EndOfCutHotfixLines(const Lines& lines) {
+  const std::vector<std::string_view>& text = lines.text;
+  std::size_t end = text.size();
+  const std::string_view kCount = "Found ";
+  if (lines.lastCut && end >= kHeaderLines + 2 && text[end - 2].empty() &&
+      (StartsWith(text[end - 1], kCount) ||
+       StartsWith(kCount, text[end - 1]))) {
+    return end - 2;
+  }
+  if (!lines.lastCut && end > kHeaderLines && text[end - 1].empty()) --end;
+  return end;
+}
+
 }  // namespace
 
 void ParseReportText(std::string_view text, MachineReport& report) {
@@ -223,11 +238,7 @@ void ParseReportText(std::string_view text, MachineReport& report) {
   if (ending.status == ReportStatus::kIncomplete) {
     const std::size_t whole = lines.text.size() - (lines.lastCut ? 1 : 0);
     ending.problem = "cut short after line " + std::to_string(whole);
-    // Most likely the empty line before the count line, not a comment's.
-    if (!lines.lastCut && bodyEnd > kHeaderLines &&
-        lines.text[bodyEnd - 1].empty()) {
-      --bodyEnd;
-    }
+    bodyEnd = EndOfCutHotfixLines(lines);
   }
   report.status = ending.status;
   report.found = ending.found;

@@ -258,6 +258,9 @@ int WriteTable(const Options& options, const RequiredHotfixes& required,
     }
     const bool complete = report.status == ReportStatus::kComplete;
     problems = problems || !complete;
+    // Of a report that could not be read nothing is known, not even what
+    // it lacks: its status says so.
+    if (report.status == ReportStatus::kUnreadable) continue;
     const std::vector<std::string> lacked = required.LackedBy(report);
     if (!lacked.empty()) {
       ListLackedHotfixes(report, lacked, errors);

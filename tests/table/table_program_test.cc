@@ -1,0 +1,159 @@
+#include "table/table_program.h"
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+const std::string kStart =
+    "Hotfix inventory for Windows NT\r\n"
+    "hotfixes.exe Ver.0.6.12.21\r\n"
+    "\r\n"
+    "Windows 2000 Service Pack 4 (Build 2195)\r\n"
+    "\r\n";
+const std::string kComplete = kStart +
+                              "[Q823980] Hotfix, \"quoted\"\r\nsecond line\r\n"
+                              "\r\nFound 1 Hot-Fix\r\n";
+const std::string kNoHotfixes = kStart + "\r\nFound 0 Hot-Fix\r\n";
+const std::string kCut = kStart + "[KB1] x\r\n";
+const char kHeader[] =
+    "machine,status,found,os,hotfix,comment,problem,reported\r\n";
+// 2026-12-01T10:00:05Z
+const FILETIME kWritten = {3173023872u, 31293818u};
+
+class TableProgramTest : public FakePlatformTest {
+ protected:
+  void AddFile(const std::string& path, const std::string& bytes) {
+    Platform().files[path].bytes = bytes;
+    Platform().files[path].lastWrite = kWritten;
+  }
+};
+
+TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string table;   // what follows the CSV header; "-": no output
+    std::string errors;  // standard error
+  };
+  const std::string row0 =
+      "a,complete,0,Windows 2000 Service Pack 4 (Build "
+      "2195),,,,2026-12-01T10:00:05Z\r\n";
+  const std::string rowQ =
+      "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Q823980,"
+      "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z\r\n";
+  const std::string usage =
+      " (usage: hotfixes-table [--format csv|html] [--require FILE] "
+      "[--codepage N] PATH...)\r\n";
+  const Case cases[] = {
+      {"a folder, its *.txt files in name order without regard to case",
+       {"share"},
+       0,
+       row0 + rowQ,
+       ""},
+      {"a folder without reports", {"empty"}, 0, "", ""},
+      {"files named one by one",
+       {"share/B.TXT", "share/a.txt"},
+       0,
+       row0 + rowQ,
+       ""},
+      {"a required hotfix by its other name",
+       {"--require", "kb.txt", "share/B.TXT"},
+       0,
+       rowQ,
+       ""},
+      {"a complete report lacks a required hotfix",
+       {"--require", "kb.txt", "share"},
+       1,
+       row0 + rowQ,
+       "a lacks KB823980\r\n"},
+      {"a report cut short wins over a lacking one",
+       {"--require", "kb.txt", "share", "other/cut.txt"},
+       3,
+       row0 + rowQ +
+           "cut,incomplete,,Windows 2000 Service Pack 4 (Build 2195),KB1,x,"
+           "cut short after line 6,2026-12-01T10:00:05Z\r\n",
+       "a lacks KB823980\r\ncut (incomplete) lacks KB823980\r\n"},
+      {"a file that may not be read, of which nothing is known",
+       {"--require", "kb.txt", "other/locked.txt"},
+       3,
+       "locked,unreadable,,,,,cannot be read: error 5,\r\n",
+       ""},
+      {"two reports of one machine name",
+       {"share/a.txt", "other/A.txt"},
+       0,
+       "A,complete,0,Windows 2000 Service Pack 4 (Build 2195),,,,"
+       "2026-12-01T10:00:05Z\r\n" +
+           row0,
+       "hotfixes-table: other/A.txt and share/a.txt are reports of one "
+       "machine name; both are listed\r\n"},
+      {"nothing to read",
+       {},
+       2,
+       "-",
+       "hotfixes-table: no report file or folder given" + usage},
+      {"an unknown option",
+       {"--sort", "share"},
+       2,
+       "-",
+       "hotfixes-table: unknown option --sort" + usage},
+      {"an unknown format",
+       {"--format", "xml", "share"},
+       2,
+       "-",
+       "hotfixes-table: unknown format xml (csv or html)" + usage},
+      {"an unknown code page",
+       {"--codepage", "932", "share"},
+       2,
+       "-",
+       "hotfixes-table: unknown code page 932" + usage},
+      {"an option without its value",
+       {"share", "--require"},
+       2,
+       "-",
+       "hotfixes-table: --require needs a value" + usage},
+      {"a path that does not exist",
+       {"share", "nowhere"},
+       2,
+       "-",
+       "hotfixes-table: nowhere: error 2" + usage},
+      {"a required list that cannot be read",
+       {"--require", "other/locked.txt", "share"},
+       2,
+       "-",
+       "hotfixes-table: cannot read other/locked.txt: error 5" + usage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    Platform().folders = {"share", "share/sub.txt", "empty", "other"};
+    AddFile("share/B.TXT", kComplete);
+    AddFile("share/a.txt", kNoHotfixes);
+    AddFile("share/notes.log", "not a report");
+    AddFile("other/A.txt", kNoHotfixes);
+    AddFile("other/cut.txt", kCut);
+    AddFile("other/locked.txt", kComplete);
+    Platform().files["other/locked.txt"].readable = false;
+    AddFile("kb.txt", "# every machine\r\nKB823980\r\n");
+
+    EXPECT_EQ(RunTable(c.arguments), c.exitCode);
+    EXPECT_EQ(Platform().output, c.table == "-" ? "" : kHeader + c.table);
+    EXPECT_EQ(Platform().errorOutput, c.errors);
+    EXPECT_TRUE(Platform().openFiles.empty());
+    EXPECT_TRUE(Platform().searches.empty());
+  }
+}
+
+TEST_F(TableProgramTest, TableThatCannotBeWrittenSaysSo) {
+  Platform().folders = {"share"};
+  AddFile("share/a.txt", kNoHotfixes);
+  Platform().failWritesFrom = 0;
+  EXPECT_EQ(RunTable({"share"}), kTableOutputFailed);
+  EXPECT_EQ(Platform().errorOutput,
+            "hotfixes-table: cannot write the table: error 112\r\n");
+}
+
+}  // namespace
