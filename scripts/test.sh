@@ -63,7 +63,7 @@ step "build windows-x64" build windows-x64 &&
 step "build windows-x86" build windows-x86 &&
   step "test windows-x86" run_tests windows-x86
 step "release files, built twice" bash scripts/release.sh --check-reproducible
-step "fuzz the report (${FUZZ_SECONDS:-60} s)" bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
+step "fuzz the report and the table reader (${FUZZ_SECONDS:-60} s each)" bash fuzz/run_fuzz.sh "${FUZZ_SECONDS:-60}"
 step "lint" bash scripts/lint.sh
 
 if ((${#failed_steps[@]} > 0)); then

@@ -1,5 +1,6 @@
 #include "table/report_parser.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -141,15 +142,24 @@ std::string HeaderProblem(const Lines& lines, std::size_t end) {
 
 // The hotfix lines between `begin` and `end`: a line "[NAME] COMMENT"
 // starts an entry; any other line continues the comment before it.
+// A line cut off inside its name ("[KB12") starts an entry too: that is
+// what it most likely was.
 void ReadEntries(const Lines& lines, std::size_t begin, std::size_t end,
                  std::vector<HotfixEntry>& entries) {
   for (std::size_t i = begin; i < end; ++i) {
     const std::string_view line = lines.text[i];
-    const std::size_t close = line.find("] ");
+    std::size_t close = line.find("] ");
+    if (close == std::string_view::npos && lines.lastCut &&
+        i + 1 == lines.text.size()) {
+      const std::size_t bracket = line.find(']');
+      if (bracket == std::string_view::npos) close = line.size();
+      if (bracket + 1 == line.size()) close = bracket;
+    }
     if (StartsWith(line, "[") && close != std::string_view::npos) {
       entries.emplace_back();
       entries.back().name.assign(line.substr(1, close - 1));
-      entries.back().comment.assign(line.substr(close + 2));
+      entries.back().comment.assign(
+          line.substr(std::min(close + 2, line.size())));
     } else if (entries.empty()) {
       // Not written by the program; kept, under no name, all the same.
       entries.emplace_back();
