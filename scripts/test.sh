@@ -5,8 +5,8 @@
 # for 64-bit Windows end to end under Wine (windows-x64), the 32-bit
 # hotfixes.exe under 32-bit Wine and as a WOW64 process (windows-x86), the
 # import and header check of both, the release files built twice and
-# compared byte for byte, a bounded fuzz run of the whole report, and the
-# format and static checks.
+# compared byte for byte, bounded fuzz runs of the whole report and of the
+# table's report reader, and the format and static checks.
 # Goes on past a failure so that every summary is shown; exits non-zero
 # if anything failed.
 set -uo pipefail
