@@ -7,8 +7,15 @@ namespace {
 
 // A field as RFC 4180 has it: in double quotes, its own doubled, when it
 // holds a comma, a double quote or a line break; as it is otherwise.
+bool NeedsQuotes(std::string_view field) {
+  for (char c : field) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 void AppendField(std::string_view field, std::string& out) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  if (!NeedsQuotes(field)) {
     out.append(field.data(), field.size());
     return;
   }

@@ -81,6 +81,7 @@ void RequiredHotfixes::Parse(std::string_view text) {
 
 std::vector<std::string> RequiredHotfixes::LackedBy(
     const MachineReport& report) const {
+  if (keys_.empty()) return std::vector<std::string>();
   std::unordered_set<std::string> present;
   for (const HotfixEntry& entry : report.entries) {
     present.insert(HotfixKey(entry.name));
