@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -235,7 +236,7 @@ int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR bytes, int count,
     Fail(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  std::memcpy(wide, result.data(), result.size() * sizeof(WCHAR));
+  std::copy(result.begin(), result.end(), wide);
   return static_cast<int>(result.size());
 }
 
@@ -248,7 +249,7 @@ DWORD FormatMessageA(DWORD, LPCVOID, DWORD messageId, DWORD, LPSTR buffer,
   if (size == 0) return 0;
   const std::string text = strerror(static_cast<int>(messageId));
   const std::size_t length = std::min<std::size_t>(text.size(), size - 1);
-  std::memcpy(buffer, text.data(), length);
+  text.copy(buffer, length);
   buffer[length] = '\0';
   return static_cast<DWORD>(length);
 }

@@ -38,10 +38,9 @@ bool HotfixKeyLess(const std::string& a, const std::string& b) {
     if (IsDigit(a[i]) && IsDigit(b[j])) {
       // Compare the two numbers by value: without their leading zeros,
       // the longer is the larger, else the first different digit decides.
-      const std::size_t iEnd =
-          std::find_if_not(a.begin() + i, a.end(), IsDigit) - a.begin();
-      const std::size_t jEnd =
-          std::find_if_not(b.begin() + j, b.end(), IsDigit) - b.begin();
+      std::size_t iEnd = i, jEnd = j;
+      while (iEnd < a.size() && IsDigit(a[iEnd])) ++iEnd;
+      while (jEnd < b.size() && IsDigit(b[jEnd])) ++jEnd;
       std::size_t iStart = i, jStart = j;
       while (iStart + 1 < iEnd && a[iStart] == '0') ++iStart;
       while (jStart + 1 < jEnd && b[jStart] == '0') ++jStart;

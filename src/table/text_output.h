@@ -29,7 +29,7 @@ class TextOutput {
   DWORD error() const { return error_; }
 
  private:
-  static const std::size_t kFlushAt = 64 * 1024;
+  static const std::size_t kFlushAt = std::size_t{64} << 10;
   void Spill(std::string_view text);
   void WriteOut(const char* bytes, std::size_t count);
 
