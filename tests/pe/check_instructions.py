@@ -7,10 +7,10 @@ need the Pentium Pro (P6): CMOVcc, FCMOVcc, FCOMI(P), FUCOMI(P), ...
 
     check_instructions.py --objdump OBJDUMP [--list-p6] EXE...
 
-NT 4.0 saves no SSE state on a task switch, and the program must also run
-on NT 4.0's processors; the toolchain's run-time libraries are built for
-the Pentium Pro, so that is the floor the program states, and the count of
-P6-only instructions shows when a change moves it.
+NT 4.0 saves no SSE state on a task switch, so no SSE instruction may run
+under it on any processor. The toolchain's run-time libraries are built for
+the Pentium Pro, which makes it the program's processor floor; the count
+of P6-only instructions shows when a change moves it.
 
 Each file must keep its symbol table (the non-release build): the code
 section also holds data (exception tables, the constructor lists), which a
@@ -26,8 +26,9 @@ import re
 import subprocess
 import sys
 
-# Instructions of the 8086 to the Pentium (PAUSE is REP NOP), as MinGW's objdump names them in
-# AT&T syntax; most also take an operand-size suffix (b, w, l).
+# Instructions of the 8086 to the Pentium, as MinGW's objdump names them in
+# AT&T syntax (PAUSE is REP NOP); most also take an operand-size suffix
+# (b, w, l).
 SIZED = set("""
     adc add and bsf bsr bt btc btr bts call cmp cmps cmpxchg dec div idiv
     imul in inc ins jmp lcall ljmp lods lret mov movs mul neg not or out outs
@@ -81,8 +82,10 @@ SSE = "an SSE or later instruction (NT 4.0 saves no SSE state)"
 REFUSED_OPERANDS = (
     (re.compile(r"%mm\d"), "an MMX instruction"),
     (re.compile(r"%[xyz]mm\d|%k[0-7]\b|%mxcsr"), SSE),
-    (re.compile(r"%r(?:[0-9]|1[0-5]|ax|bx|cx|dx|si|di|sp|bp|ip)\b"), "an x86-64 instruction"),
-    (re.compile(r"%bnd\d|%tmm\d"), "an instruction of an extension newer than SSE"),
+    (re.compile(r"%r(?:[0-9]|1[0-5]|ax|bx|cx|dx|si|di|sp|bp|ip)\b"),
+     "an x86-64 instruction"),
+    (re.compile(r"%bnd\d|%tmm\d"),
+     "an instruction of an extension newer than SSE"),
 )
 REFUSED_MNEMONICS = (
     (re.compile(r"femms|pavgusb|pf\w+|pi2f[dw]|pmulhrw|pswapd|prefetchw?$"),
@@ -102,11 +105,22 @@ def run(objdump, *arguments):
                           capture_output=True, text=True).stdout
 
 
+def file_format_of(objdump, path):
+    """objdump's name of the file's format; None for one it cannot read
+    (the 32-bit objdump does not read x64 files)."""
+    result = subprocess.run([objdump, "-f", path], capture_output=True,
+                            text=True)
+    match = re.search(r"file format (\S+)", result.stdout)
+    return match.group(1) if result.returncode == 0 and match else None
+
+
 def code_sections(objdump, path):
     """{section number (1-based): (name, address, size)} of the sections
     that hold code."""
+    file_format = file_format_of(objdump, path)
+    if file_format != "pei-i386":
+        return file_format, {}
     text = run(objdump, "-h", path)
-    file_format = re.search(r"file format (\S+)", text).group(1)
     sections = {}
     for match in re.finditer(r"^\s*(\d+)\s+(\S+)\s+([0-9a-f]+)\s+([0-9a-f]+)"
                              r"\s+\S+\s+\S+\s+\S+\n\s*(.*)$", text, re.M):
@@ -122,16 +136,15 @@ SYMBOL = re.compile(r"^\[\s*\d+\]\(sec\s+(-?\d+)\)\(fl \S+\)\(ty\s+(\S+)\)"
 # Labels the linker puts on the constructor and destructor lists.
 DATA_LABELS = {"__CTOR_LIST__", "___CTOR_LIST__", "__DTOR_LIST__",
                "___DTOR_LIST__"}
-STORAGE_FILE, STORAGE_STATIC = 103, 3
+STORAGE_FILE, STORAGE_STATIC = 103, 3  # .file entries; static symbols
 
 
 def ranges(objdump, path, sections):
     """The ranges of the code sections, each as (start, is code, names of
-    the symbols at its start, object file name), sorted by start; each
-    range ends where the next one starts."""
+    the symbols at its start), sorted by start; each range ends where the
+    next one starts."""
     lines = run(objdump, "-t", path).splitlines()
     at = collections.defaultdict(list)
-    object_file = "?"
     for number, line in enumerate(lines):
         match = SYMBOL.match(line)
         if not match:
@@ -139,11 +152,7 @@ def ranges(objdump, path, sections):
         section, storage, aux = (int(match.group(1)), int(match.group(3)),
                                  int(match.group(4)))
         name = match.group(6)
-        if storage == STORAGE_FILE:
-            # The linker names an object without a .file entry "fake".
-            object_file = "(no file name)" if name == "fake" else name
-            continue
-        if section not in sections:
+        if section not in sections or storage == STORAGE_FILE:
             continue
         address = sections[section][1] + int(match.group(5), 16)
         # An input section's symbol carries its length; a data section is
@@ -152,14 +161,9 @@ def ranges(objdump, path, sections):
             and (aux == 0 or "scnlen" in lines[number + 1])
         is_data = name in DATA_LABELS or (
             input_section and not name.startswith(".text"))
-        at[address].append((name, is_data, object_file))
-    result = []
-    for address in sorted(at):
-        symbols = at[address]
-        is_code = not any(is_data for _, is_data, _ in symbols)
-        result.append((address, is_code, [name for name, _, _ in symbols],
-                       symbols[0][2]))
-    return result
+        at[address].append((name, is_data))
+    return [(address, not any(is_data for _, is_data in at[address]),
+             [name for name, _ in at[address]]) for address in sorted(at)]
 
 
 INSTRUCTION = re.compile(r"^\s*([0-9a-f]+):\t([0-9a-f ]+)\t(.*)$")
@@ -215,28 +219,29 @@ def is_guarded(mnemonic, names):
                for pattern, allowed in GUARDED.items())
 
 
+def count_text(counter):
+    return ", ".join("%s %d" % item for item in sorted(counter.items()))
+
+
 def check(path, objdump, list_p6):
     file_format, sections = code_sections(objdump, path)
     if file_format != "pei-i386":
         return ["%s: not a 32-bit Windows executable (%s)"
-                % (path, file_format)]
+                % (path, file_format or "unreadable for this objdump")]
     spans = ranges(objdump, path, sections)
-    if not any(is_code for _, is_code, _, _ in spans):
-        return ["%s: no symbols; check the build that keeps them"
-                % path]
-    starts = [start for start, _, _, _ in spans]
+    code_ranges = sum(is_code for _, is_code, _ in spans)
+    if code_ranges == 0:
+        return ["%s: no symbols; check the build that keeps them" % path]
+    starts = [start for start, _, _ in spans]
     problems = []
     p6 = collections.Counter()
-    p6_by_object = collections.Counter()
     guarded = collections.Counter()
     checked = 0
     for address, text in instructions(objdump, path):
         index = bisect.bisect_right(starts, address) - 1
-        if index < 0:
+        if index < 0 or not spans[index][1]:
             continue
-        _, is_code, names, object_file = spans[index]
-        if not is_code:
-            continue
+        names = spans[index][2]
         checked += 1
         mnemonic, operands = mnemonic_of(text)
         reason = refusal(mnemonic, operands)
@@ -246,24 +251,17 @@ def check(path, objdump, list_p6):
             problems.append("%s: 0x%08x %s: %s (in %s)"
                             % (path, address, text, reason, names[0]))
         elif P6.match(mnemonic):
-            family = re.sub(r"^(cmov|fcmov|j|set).*", r"\1cc", mnemonic)
-            p6[family] += 1
-            p6_by_object[object_file] += 1
+            p6[re.sub(r"^(cmov|fcmov).*", r"\1cc", mnemonic)] += 1
             if list_p6:
-                print("%s: 0x%08x %s (in %s)" % (path, address, text,
-                                                 names[0]))
+                print("%s: 0x%08x %s (in %s)"
+                      % (path, address, text, names[0]))
     if checked == 0:
         problems.append("%s: no instruction found in its code ranges" % path)
     print("%s: %d instructions in %d code ranges checked; P6-only: %d (%s)"
-          % (path, checked, sum(is_code for _, is_code, _, _ in spans),
-             sum(p6.values()),
-             ", ".join("%s %d" % item for item in sorted(p6.items()))))
-    print("%s: P6-only by object file: %s" % (path, ", ".join(
-        "%s %d" % item for item in sorted(p6_by_object.items()))))
+          % (path, checked, code_ranges, sum(p6.values()), count_text(p6)))
     if guarded:
         print("%s: newer instructions run only when CPUID reports them: %s"
-              % (path, ", ".join("%s %d" % item
-                                 for item in sorted(guarded.items()))))
+              % (path, count_text(guarded)))
     return problems
 
 
@@ -271,7 +269,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--objdump", required=True)
     parser.add_argument("--list-p6", action="store_true",
-                        help="print every P6-only instruction")
+                        help="print each P6-only instruction and its function")
     parser.add_argument("executables", nargs="+")
     arguments = parser.parse_args()
     problems = []
