@@ -21,6 +21,8 @@ packages=(
   wine64 wine32:i386
   # Test drivers, locale-dependent runs, memory checks, fuzzing.
   python3 locales valgrind clang libclang-rt-14-dev
+  # Renders hotfixes-table's HTML page headless, for the page's test.
+  chromium
   # The format and static checks.
   clang-format clang-tidy
 )

@@ -1,0 +1,593 @@
+#!/usr/bin/env python3
+"""Renders hotfixes-table's HTML page in headless Chromium and checks the
+rendered page against the reports it was made from.
+
+The reports are generated here: a small fleet of every status, one machine
+lacking a required hotfix and one naming it in its old Q form, with text
+that an HTML page must escape; and with --large a fleet of 1,000 machines
+by 300 hotfixes, whose page must load within the time given and keep its
+header in view too. The browser is driven over the DevTools protocol on
+file descriptors 3 and 4 (--remote-debugging-pipe), with nothing but the
+standard library.
+"""
+
+import argparse
+import base64
+import fcntl
+import json
+import os
+import random
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+BANNER = b"Hotfix inventory for Windows NT\r\nhotfixes.exe Ver.0.6.12.21\r\n"
+FAILURE = (b"Exception EOutOfMemory in module hotfixes.exe at 0001A2B3.\r\n"
+           b"Out of memory.\r\n\r\n")
+PRESENT_MARK = "\u2713"
+VIEWPORT = (1280, 900)
+# Report text that breaks the page unless it is escaped: an element, an
+# entity and quotes that would end an attribute.
+HOSTILE_HOTFIX = "KB9<u>1</u>&amp;\"'"
+HOSTILE_OS = "Windows XP <Professional> & \"Tablet\" 'Edition'"
+REQUIRED = ["KB823980", "KB835732"]
+
+
+class Machine:
+    """What the generated report of one machine holds."""
+
+    def __init__(self, name, status, os_line="", hotfixes=(), body=None):
+        self.name = name
+        self.status = status
+        self.os_line = os_line
+        self.hotfixes = list(hotfixes)
+        self.body = body  # the file's bytes, when not a report
+
+
+def hotfix_key(name):
+    """Names compare without case, Q823980 as KB823980."""
+    upper = name.upper()
+    if len(upper) >= 2 and upper[0] == "Q" and upper[1].isdigit():
+        return "KB" + upper[1:]
+    return upper
+
+
+def hotfix_lines(machine):
+    lines = b""
+    for i, name in enumerate(machine.hotfixes):
+        comment = "Security update %d for %s" % (i, machine.os_line[:10])
+        lines += ("[%s] %s\r\n" % (name, comment)).encode("cp1252")
+        if i == 0:
+            # A comment that spans lines starts no entry.
+            lines += b"second line of the comment, [not a name]\r\n"
+    return lines
+
+
+def report_bytes(machine):
+    if machine.body is not None:
+        return machine.body
+    start = BANNER + b"\r\n" + machine.os_line.encode("cp1252") + b"\r\n\r\n"
+    lines = hotfix_lines(machine)
+    if machine.status == "complete":
+        count = "\r\nFound %d Hot-Fix\r\n" % len(machine.hotfixes)
+        return start + lines + count.encode()
+    if machine.status == "failed":
+        return start + lines + FAILURE
+    # Cut in the comment of the last hotfix line: its name was read.
+    assert machine.status == "incomplete"
+    return start + lines[:-12]
+
+
+def small_fleet():
+    xp = "Windows XP Professional Service Pack 2 (Build 2600)"
+    return [
+        Machine("ACCT-PC-01", "complete", HOSTILE_OS,
+                ["KB823980", "KB828741", "KB835732", HOSTILE_HOTFIX]),
+        # Its old Q form names the first required fix.
+        Machine("lab-pc-02", "complete", xp, ["Q823980", "KB828741"]),
+        Machine("SALES-PC-03", "failed", xp, ["KB823980", "KB835732"]),
+        Machine("DEV-PC-04", "incomplete", xp, ["KB828741", "KB890830"]),
+        Machine("HR-PC-05", "unreadable", body=bytes(range(256)) * 4),
+        Machine("OPS-PC-06", "unreadable", body=b""),
+    ]
+
+
+def large_fleet(machines, hotfixes, seed=15):
+    """Four kinds of Windows, each with its own hotfixes besides the ones
+    they share; a machine has most of its kind's. A few reports are not
+    complete."""
+    rng = random.Random(seed)
+    names = ["KB%06d" % (800000 + 37 * i) for i in range(hotfixes)]
+    shared = names[:hotfixes // 10]
+    kinds = [names[hotfixes // 10 + k::4] for k in range(4)]
+    os_lines = [
+        "Windows NT Workstation 4.0 Service Pack 6a (Build 1381)",
+        "Windows 2000 Professional Service Pack 4 (Build 2195)",
+        "Windows XP Professional Service Pack 3 (Build 2600)",
+        "Windows Server 2003, Standard Edition Service Pack 2 (Build 3790)",
+    ]
+    departments = ["ACCT", "SALES", "LAB", "DEV", "HR", "OPS", "FIN", "IT"]
+    fleet = []
+    for i in range(machines):
+        kind = i % 4
+        name = "%s-PC-%04d" % (departments[i % len(departments)], i)
+        has = [n for n in shared + kinds[kind] if rng.random() < 0.9]
+        # Some still carry the old Q form.
+        has = ["Q" + n[2:] if rng.random() < 0.05 else n for n in has]
+        roll = rng.random()
+        if roll < 0.02:
+            fleet.append(Machine(name, "failed", os_lines[kind], has))
+        elif roll < 0.03:
+            fleet.append(Machine(name, "incomplete", os_lines[kind], has))
+        elif roll < 0.04:
+            fleet.append(Machine(name, "unreadable", body=b"\x00\x01garbage"))
+        else:
+            fleet.append(Machine(name, "complete", os_lines[kind], has))
+    required = shared[:5] + [kinds[k][0] for k in range(4)]
+    return fleet, required
+
+
+def write_fleet(fleet, required, folder):
+    reports = os.path.join(folder, "reports")
+    os.mkdir(reports)
+    for machine in fleet:
+        with open(os.path.join(reports, machine.name + ".txt"), "wb") as f:
+            f.write(report_bytes(machine))
+    require = os.path.join(folder, "required.txt")
+    with open(require, "wb") as f:
+        f.write(b"# every machine must have these\r\n\r\n")
+        f.write("".join(n + "\r\n" for n in required).encode())
+    return reports, require
+
+
+def expected_rows(fleet, required):
+    """Per machine in table order: status, present and lacking keys."""
+    required_keys = {hotfix_key(n) for n in required}
+    rows = []
+    for machine in sorted(fleet, key=lambda m: m.name.upper()):
+        present = {hotfix_key(n) for n in machine.hotfixes}
+        if machine.status == "unreadable":
+            present = set()
+        rows.append({"name": machine.name, "status": machine.status,
+                     "present": present,
+                     "lacking": required_keys - present,
+                     "entries": 0 if machine.status == "unreadable"
+                     else len(machine.hotfixes)})
+    return rows
+
+
+def make_page(program, fleet, required, folder):
+    reports, require = write_fleet(fleet, required, folder)
+    page = os.path.join(folder, "page.html")
+    with open(page, "wb") as out:
+        result = subprocess.run(
+            [program, "--format", "html", "--require", require, reports],
+            stdout=out, stderr=subprocess.PIPE, timeout=120, check=False)
+    problems = []
+    if result.returncode != 3:
+        problems.append("hotfixes-table exited with %d, not 3 (reports that "
+                        "are not complete): %s"
+                        % (result.returncode, result.stderr.decode()))
+    return page, problems
+
+
+class DevToolsError(Exception):
+    pass
+
+
+class Browser:
+    """Headless Chromium and one page of it, over the DevTools pipe."""
+
+    def __init__(self, chromium, profile):
+        commands_read, self._commands = os.pipe()
+        self._replies, replies_write = os.pipe()
+        # The browser reads commands from fd 3 and writes replies to fd 4;
+        # the ends are moved there in the child, from numbers no other
+        # descriptor of the child takes.
+        high_read = fcntl.fcntl(commands_read, fcntl.F_DUPFD, 10)
+        high_write = fcntl.fcntl(replies_write, fcntl.F_DUPFD, 10)
+        for fd in (commands_read, replies_write):
+            os.close(fd)
+
+        def onto_3_and_4():
+            os.dup2(high_read, 3)
+            os.dup2(high_write, 4)
+
+        self._process = subprocess.Popen(
+            [chromium, "--headless", "--no-sandbox", "--disable-gpu",
+             "--disable-quic", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update",
+             "--disable-sync", "--disable-extensions",
+             "--hide-scrollbars", "--remote-debugging-pipe",
+             "--user-data-dir=" + profile, "about:blank"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, pass_fds=(3, 4),
+            preexec_fn=onto_3_and_4)
+        os.close(high_read)
+        os.close(high_write)
+        self._next_id = 0
+        self._buffer = b""
+        self._events = []
+        self.session = None
+
+    def close(self):
+        try:
+            self.call("Browser.close", timeout=10)
+        except DevToolsError:
+            pass
+        try:
+            self._process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self._process.kill()
+            self._process.wait()
+        os.close(self._commands)
+        os.close(self._replies)
+
+    def _receive(self, deadline):
+        while b"\0" not in self._buffer:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise DevToolsError("no answer from Chromium in time")
+            ready, _, _ = select.select([self._replies], [], [], left)
+            if ready:
+                chunk = os.read(self._replies, 1 << 20)
+                if not chunk:
+                    raise DevToolsError("Chromium closed its pipe")
+                self._buffer += chunk
+        message, self._buffer = self._buffer.split(b"\0", 1)
+        return json.loads(message)
+
+    def call(self, method, params=None, timeout=30, session=True):
+        self._next_id += 1
+        message = {"id": self._next_id, "method": method,
+                   "params": params or {}}
+        if session and self.session:
+            message["sessionId"] = self.session
+        os.write(self._commands, json.dumps(message).encode() + b"\0")
+        deadline = time.monotonic() + timeout
+        while True:
+            reply = self._receive(deadline)
+            if reply.get("id") == self._next_id:
+                if "error" in reply:
+                    raise DevToolsError("%s: %s" % (method, reply["error"]))
+                return reply["result"]
+            if "method" in reply:
+                self._events.append(reply)
+
+    def wait_for(self, event, timeout):
+        deadline = time.monotonic() + timeout
+        while True:
+            for i, seen in enumerate(self._events):
+                if seen["method"] == event:
+                    return self._events.pop(i)
+            self._events.append(self._receive(deadline))
+
+    def open_page(self, width, height):
+        target = self.call("Target.createTarget", {"url": "about:blank"},
+                           session=False)
+        attached = self.call("Target.attachToTarget",
+                             {"targetId": target["targetId"],
+                              "flatten": True}, session=False)
+        self.session = attached["sessionId"]
+        self.call("Page.enable")
+        self.resize(width, height)
+
+    def resize(self, width, height):
+        self.call("Emulation.setDeviceMetricsOverride",
+                  {"width": width, "height": height, "deviceScaleFactor": 1,
+                   "mobile": False})
+
+    def load(self, path, timeout):
+        """Loads the file and lays it out; returns the seconds it took."""
+        self._events.clear()
+        started = time.monotonic()
+        self.call("Page.navigate", {"url": "file://" + path},
+                  timeout=timeout)
+        self.wait_for("Page.loadEventFired", timeout)
+        self.evaluate("document.documentElement.scrollHeight", timeout)
+        return time.monotonic() - started
+
+    def evaluate(self, expression, timeout=30):
+        result = self.call("Runtime.evaluate",
+                           {"expression": expression, "returnByValue": True},
+                           timeout=timeout)
+        if "exceptionDetails" in result:
+            raise DevToolsError("script failed: %s"
+                                % result["exceptionDetails"])
+        return result["result"].get("value")
+
+    def screenshot(self, path, timeout=60):
+        shot = self.call("Page.captureScreenshot", {"format": "png"},
+                         timeout=timeout)
+        with open(path, "wb") as f:
+            f.write(base64.b64decode(shot["data"]))
+
+
+# The rendered page as the checks need it: both tables read cell by cell,
+# each matrix mark under the name of its column.
+READ_PAGE = r"""(() => {
+  const matrix = document.getElementById('matrix');
+  const heads = [...matrix.tHead.rows[0].cells].slice(1)
+      .map(th => th.textContent);
+  const rows = [...matrix.tBodies[0].rows].map(tr => {
+    const present = [], lacking = [], other = [];
+    [...tr.cells].slice(1).forEach((td, j) => {
+      if (td.classList.contains('l')) lacking.push(heads[j]);
+      else if (td.textContent === '%s') present.push(heads[j]);
+      else if (td.textContent !== '') other.push(td.textContent);
+    });
+    const status = tr.cells[0].querySelector('i');
+    return {name: tr.cells[0].firstChild.textContent, cls: tr.className,
+            status: status ? status.textContent : 'complete',
+            present, lacking, other, cells: tr.cells.length - 1};
+  });
+  const summary = [...document.querySelectorAll('#machines tbody tr')]
+      .map(tr => ({cls: tr.className,
+                   cells: [...tr.cells].map(td => td.textContent)}));
+  const counts = [...document.querySelectorAll('#counts li')]
+      .map(li => li.textContent);
+  return {heads, rows, summary, counts,
+          injected: document.querySelectorAll('u').length};
+})()""" % PRESENT_MARK
+
+# Totals only, for the large page.
+COUNT_MARKS = r"""(() => {
+  const m = document.getElementById('matrix');
+  return {rows: m.tBodies[0].rows.length,
+          columns: m.tHead.rows[0].cells.length - 1,
+          present: m.querySelectorAll('tbody td[title]:not(.l)').length,
+          lacking: m.querySelectorAll('tbody td.l').length,
+          notComplete: m.querySelectorAll('tbody tr[class]').length,
+          summaryRows:
+              document.querySelectorAll('#machines tbody tr').length};
+})()"""
+
+# Scrolls to (x, y) of the matrix' body, given as fractions of the
+# scrollable range, and tells where its header and name column lie.
+STICKY = r"""((fx, fy) => {
+  const m = document.getElementById('matrix');
+  const rows = m.tBodies[0].rows;
+  const r = e => e.getBoundingClientRect();
+  // Across no further than the matrix' right edge: its names' column
+  // stays within the matrix.
+  const width = Math.max(0, r(m).right + scrollX - innerWidth);
+  const height = document.documentElement.scrollHeight - innerHeight;
+  const top = m.tBodies[0].getBoundingClientRect().top + scrollY;
+  window.scrollTo(width * fx, top + (height - top) * fy);
+  const middle = rows[Math.floor(rows.length * fy)] || rows[rows.length - 1];
+  return {scrollX, scrollY, viewWidth: innerWidth,
+          headTop: r(m.tHead.rows[0].cells[1]).top,
+          headBottom: r(m.tHead.rows[0].cells[1]).bottom,
+          cornerLeft: r(m.tHead.rows[0].cells[0]).left,
+          nameLeft: r(middle.cells[0]).left,
+          firstRowTop: r(rows[0].cells[1]).top,
+          firstColumnLeft: r(rows[0].cells[1]).left};
+})(%s, %s)"""
+
+# Follows the summary's link to the middle machine's matrix row: the row
+# must come to lie below the sticky header, not under it.
+FOLLOW_LINK = r"""(() => {
+  const m = document.getElementById('matrix');
+  const row = m.tBodies[0].rows[Math.floor(m.tBodies[0].rows.length / 2)];
+  document.querySelector('#machines a[href="#' + row.id + '"]').click();
+  return {name: row.cells[0].firstChild.textContent, scrollY,
+          headBottom: m.tHead.rows[0].cells[1].getBoundingClientRect().bottom,
+          rowTop: row.getBoundingClientRect().top, viewHeight: innerHeight};
+})()"""
+
+COLOURS = r"""(() => {
+  const bg = e => e ? getComputedStyle(e).backgroundColor : null;
+  const m = document.getElementById('matrix');
+  const complete = m.querySelector('tbody tr:not([class])');
+  return {present: bg(m.querySelector('tbody td[title]:not(.l)')),
+          lacking: bg(m.querySelector('tbody td.l')),
+          empty: bg(complete.querySelector('td:empty')),
+          name: bg(complete.cells[0]),
+          notCompleteName: bg(m.querySelector('tbody tr[class] th'))};
+})()"""
+
+
+def check_sticky(browser, fx, fy):
+    """The header row and the name column after a scroll down and across."""
+    got = browser.evaluate(STICKY % (fx, fy))
+    problems = []
+    if got["firstRowTop"] >= got["headBottom"]:
+        problems.append("the page did not scroll the rows under the header:"
+                        " %s" % got)
+    if abs(got["headTop"]) > 1:
+        problems.append("the header row left the view: top at %.1f px"
+                        % got["headTop"])
+    if fx > 0 and got["scrollX"] == 0:
+        problems.append("the page did not scroll across: %s" % got)
+    if abs(got["nameLeft"]) > 1 or abs(got["cornerLeft"]) > 1:
+        problems.append("the machine names left the view: %s" % got)
+    return problems, got
+
+
+def lines_of_counts(rows, required):
+    statuses = {}
+    for row in rows:
+        statuses[row["status"]] = statuses.get(row["status"], 0) + 1
+    lacking = sum(1 for row in rows if row["lacking"])
+    counts = ["%d machines" % len(rows)]
+    counts += ["%d %s" % (statuses.get(s, 0), s)
+               for s in ("complete", "failed", "incomplete", "unreadable")]
+    return counts, "%d machine%s required hotfixes" % (
+        lacking, " lacks" if lacking == 1 else "s lack")
+
+
+def check_small_page(page, fleet, required):
+    """Both tables, row by row and mark by mark, against the reports."""
+    problems = []
+    expected = expected_rows(fleet, required)
+    shown_heads = {hotfix_key(h) for h in page["heads"]}
+    all_keys = set(hotfix_key(n) for n in required)
+    for row in expected:
+        all_keys |= row["present"]
+    if len(page["heads"]) != len(all_keys) or shown_heads != all_keys:
+        problems.append("matrix columns %s, expected %s"
+                        % (sorted(shown_heads), sorted(all_keys)))
+    if HOSTILE_HOTFIX not in page["heads"]:
+        problems.append("the name %r is not shown as it is: %s"
+                        % (HOSTILE_HOTFIX, page["heads"]))
+    if page["injected"]:
+        problems.append("report text became markup")
+    status_class = {"complete": "", "failed": "f", "incomplete": "i",
+                    "unreadable": "u"}
+    if len(page["rows"]) != len(expected):
+        problems.append("%d matrix rows for %d reports"
+                        % (len(page["rows"]), len(expected)))
+    if len(page["summary"]) != len(expected):
+        problems.append("%d summary rows for %d reports"
+                        % (len(page["summary"]), len(expected)))
+    for want, row, summary in zip(expected, page["rows"], page["summary"]):
+        got = {"name": row["name"], "status": row["status"],
+               "class": row["cls"],
+               "present": {hotfix_key(n) for n in row["present"]},
+               "lacking": {hotfix_key(n) for n in row["lacking"]},
+               "other": row["other"], "cells": row["cells"]}
+        wanted = {"name": want["name"], "status": want["status"],
+                  "class": status_class[want["status"]],
+                  "present": want["present"], "lacking": want["lacking"],
+                  "other": [], "cells": len(all_keys)}
+        if got != wanted:
+            problems.append("matrix row %s, expected %s" % (got, wanted))
+        cells = summary["cells"]
+        got = [cells[0], cells[1], cells[4], cells[5], summary["cls"],
+               cells[6] == ""]
+        wanted = [want["name"], want["status"], str(want["entries"]),
+                  str(len(want["lacking"])), status_class[want["status"]],
+                  want["status"] == "complete"]
+        if got != wanted:
+            problems.append("summary row %s, expected (name, status, entries,"
+                            " lacks, class, no problem) %s" % (cells, wanted))
+        if want["status"] == "complete" and cells[3] != str(len(
+                [m for m in fleet if m.name == want["name"]][0].hotfixes)):
+            problems.append("summary row %s: found is not the count line's"
+                            % cells)
+    if HOSTILE_OS not in [s["cells"][2] for s in page["summary"]]:
+        problems.append("the OS line %r is not shown as it is" % HOSTILE_OS)
+    counts, lacking = lines_of_counts(expected, required)
+    for line in counts:
+        if line not in page["counts"]:
+            problems.append("no %r among the counts %s"
+                            % (line, page["counts"]))
+    if not any(c.startswith(lacking) for c in page["counts"]):
+        problems.append("no %r among the counts %s" % (lacking,
+                                                       page["counts"]))
+    return problems
+
+
+def check_colours(browser):
+    colours = browser.evaluate(COLOURS)
+    problems = []
+    if len({colours["present"], colours["lacking"], colours["empty"]}) != 3:
+        problems.append("present, lacking and empty cells do not differ in "
+                        "colour: %s" % colours)
+    if colours["name"] == colours["notCompleteName"]:
+        problems.append("a report that is not complete does not stand out: "
+                        "%s" % colours)
+    return problems
+
+
+def run_small(browser, program, folder, screenshot):
+    fleet = small_fleet()
+    page_file, problems = make_page(program, fleet, REQUIRED,
+                                    os.path.join(folder, "small"))
+    browser.resize(*VIEWPORT)
+    browser.load(page_file, 30)
+    problems += check_small_page(browser.evaluate(READ_PAGE), fleet,
+                                 REQUIRED)
+    problems += check_colours(browser)
+    browser.screenshot(screenshot)
+    # A window too small for the whole matrix, so that it scrolls.
+    browser.resize(160, 260)
+    sticky, _ = check_sticky(browser, 1, 1)
+    problems += sticky
+    browser.resize(*VIEWPORT)
+    return problems
+
+
+def run_large(browser, program, folder, screenshot, machines, hotfixes,
+              timeout):
+    fleet, required = large_fleet(machines, hotfixes)
+    page_file, problems = make_page(program, fleet, required,
+                                    os.path.join(folder, "large"))
+    size = os.path.getsize(page_file)
+    browser.resize(*VIEWPORT)
+    seconds = browser.load(page_file, timeout)
+    print("%d machines x %d hotfixes: page of %d bytes (%.1f MB), loaded "
+          "and laid out in %.1f s" % (machines, hotfixes, size, size / 1e6,
+                                      seconds))
+    expected = expected_rows(fleet, required)
+    wanted = {"rows": machines, "columns": hotfixes,
+              "present": sum(len(r["present"]) for r in expected),
+              "lacking": sum(len(r["lacking"]) for r in expected),
+              "notComplete": sum(1 for r in expected
+                                 if r["status"] != "complete"),
+              "summaryRows": machines}
+    got = browser.evaluate(COUNT_MARKS, timeout)
+    if got != wanted:
+        problems.append("large page: %s, expected %s" % (got, wanted))
+    sticky, where = check_sticky(browser, 0.5, 0.5)
+    problems += sticky
+    print("scrolled to (%d, %d): header row at %.1f px, names at %.1f px"
+          % (where["scrollX"], where["scrollY"], where["headTop"],
+             where["nameLeft"]))
+    browser.screenshot(screenshot, timeout)
+    link = browser.evaluate(FOLLOW_LINK)
+    if not link["headBottom"] - 1 <= link["rowTop"] < link["viewHeight"]:
+        problems.append("the link to %s's row leaves it out of view or under"
+                        " the header: %s" % (link["name"], link))
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--chromium", required=True)
+    parser.add_argument("--screenshot-dir", required=True)
+    parser.add_argument("--large", metavar="MACHINESxHOTFIXES",
+                        help="also the page of a large fleet, e.g. 1000x300")
+    parser.add_argument("--load-timeout", type=float, default=60,
+                        help="seconds the large page may take to load")
+    arguments = parser.parse_args()
+
+    folder = tempfile.mkdtemp(prefix="table-page-")
+    problems = []
+    try:
+        for sub in ("small", "large", "profile"):
+            os.mkdir(os.path.join(folder, sub))
+        browser = Browser(arguments.chromium,
+                          os.path.join(folder, "profile"))
+        try:
+            browser.open_page(*VIEWPORT)
+            if arguments.large:
+                machines, hotfixes = map(int, arguments.large.split("x"))
+                problems += run_large(
+                    browser, arguments.program, folder,
+                    os.path.join(arguments.screenshot_dir,
+                                 "table-page-large.png"),
+                    machines, hotfixes, arguments.load_timeout)
+            else:
+                problems += run_small(
+                    browser, arguments.program, folder,
+                    os.path.join(arguments.screenshot_dir, "table-page.png"))
+        finally:
+            browser.close()
+    except (DevToolsError, subprocess.TimeoutExpired, OSError) as error:
+        problems.append("%s: %s" % (type(error).__name__, error))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    for problem in problems:
+        print(problem)
+    if not problems:
+        print("ok")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
