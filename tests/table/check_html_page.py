@@ -149,11 +149,13 @@ def expected_rows(fleet, required):
     rows = []
     for machine in sorted(fleet, key=lambda m: m.name.upper()):
         present = {hotfix_key(n) for n in machine.hotfixes}
+        lacking = required_keys - present
         if machine.status == "unreadable":
-            present = set()
+            # Nothing is known of it, not even what it lacks.
+            present, lacking = set(), set()
         rows.append({"name": machine.name, "status": machine.status,
                      "present": present,
-                     "lacking": required_keys - present,
+                     "lacking": lacking,
                      "entries": 0 if machine.status == "unreadable"
                      else len(machine.hotfixes)})
     return rows
