@@ -4,6 +4,7 @@
 #     x86/hotfixes.exe        Windows NT 4.0 and later, 32 and 64 bit
 #     x64/hotfixes.exe        XP x64 / Server 2003 x64 and later
 #     x86/, x64/hotfixes-table.exe and collect-report.cmd where they exist
+#                             (the script beside the hotfixes.exe it runs)
 #     README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt (CR LF line ends)
 #     SHA256SUMS              of every other file, for sha256sum -c
 #   and the same files unpacked in build/release/;
@@ -78,10 +79,6 @@ package() {
   rm -rf "$release"
   mkdir -p "$release"
   files=(README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
-  if [[ -f $tree/$batch_file ]]; then
-    cp "$tree/$batch_file" "$release/"
-    files+=("$(basename "$batch_file")")
-  fi
   for arch in "${archs[@]}"; do
     mkdir -p "$release/$arch"
     for program in "${programs[@]}"; do
@@ -90,6 +87,11 @@ package() {
         files+=("$arch/$program.exe")
       fi
     done
+    # The script runs the hotfixes.exe that lies beside it.
+    if [[ -f $tree/$batch_file ]]; then
+      cp "$tree/$batch_file" "$release/$arch/"
+      files+=("$arch/$(basename "$batch_file")")
+    fi
   done
   windows_text "$tree/dist/README.txt" >"$release/README.txt"
   if [[ -f $release/x86/hotfixes-table.exe && -f $tree/$batch_file ]]; then
