@@ -5,7 +5,8 @@
 //    every text well-formed UTF-8 for the table;
 //  - a sample report cut at any byte (input that starts with 'C'): cut
 //    short, never complete or failed, with the entries before the cut as
-//    the whole report has them, the last at most shortened.
+//    the whole report has them, the last at most shortened: its name and
+//    comment the start of the whole one's.
 // The sanitizers the target is built with catch every access out of bounds.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -109,6 +110,10 @@ void CheckCut(const std::string& sample, std::size_t cut) {
     } else {
       Expect(want.name.compare(0, got.name.size(), got.name) == 0,
              "last entry's name is no part of the whole one: " + got.name);
+      Expect(
+          got.name != want.name ||
+              want.comment.compare(0, got.comment.size(), got.comment) == 0,
+          "last entry's comment is no part of the whole one: " + got.comment);
     }
   }
 }

@@ -114,7 +114,8 @@ const char kPathDelimiter = '/';
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                    DWORD, HANDLE) {
-  const int descriptor = open(fileName, O_RDONLY | O_CLOEXEC);
+  // Not waiting for a writer: a FIFO that has none reads as empty.
+  const int descriptor = open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (descriptor < 0) {
     Fail(errno);
     return INVALID_HANDLE_VALUE;

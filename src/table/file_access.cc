@@ -48,7 +48,9 @@ ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
                          std::string& bytes, FILETIME& lastWrite,
                          DWORD& error) {
   const ScopedFile file(platform::CreateFileA(
-      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      path.c_str(), GENERIC_READ,
+      // The machine whose report this is may replace it meanwhile.
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD sizeHigh = 0;
   const DWORD sizeLow =
@@ -58,12 +60,12 @@ ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
     error = platform::GetLastError();
     return ReadResult::kFailed;
   }
-  const std::uint64_t size =
-      (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
-  if (size > limit) return ReadResult::kTooLarge;
   if (!platform::GetFileTime(file.get(), nullptr, nullptr, &lastWrite)) {
     lastWrite = FILETIME{};
   }
+  const std::uint64_t size =
+      (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
+  if (size > limit) return ReadResult::kTooLarge;
   // One byte more than the size, to see a file that grew meanwhile end.
   bytes.resize(static_cast<std::size_t>(size) + 1);
   std::size_t done = 0;
@@ -111,11 +113,23 @@ bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
   return error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
 }
 
+std::size_t NameStartIn(const std::string& path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    if (c == '\\' || c == '/' || c == ':' || c == platform::kPathDelimiter) {
+      start = i + 1;
+    } else if (platform::IsDBCSLeadByte(static_cast<BYTE>(c)) &&
+               i + 1 < path.size()) {
+      ++i;  // its second byte may look like a backslash
+    }
+  }
+  return start;
+}
+
 std::string PathInFolder(const std::string& folder, const std::string& name) {
   std::string path = folder;
-  const char last = path.empty() ? '\0' : path.back();
-  if (last != platform::kPathDelimiter && last != '/' && last != '\\' &&
-      last != ':' && !path.empty()) {
+  if (!path.empty() && NameStartIn(path) != path.size()) {
     path += platform::kPathDelimiter;
   }
   return path + name;
@@ -123,15 +137,17 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 
 std::string DescribeSystemError(DWORD error) {
   const DWORD kEnglish = 0x0409;
+  // One line: a message's own line breaks become blanks.
+  const DWORD kFlags = FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_MAX_WIDTH_MASK;
   char text[512];
-  DWORD length = platform::FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      error, kEnglish, text, sizeof text, nullptr);
+  DWORD length = platform::FormatMessageA(kFlags, nullptr, error, kEnglish,
+                                          text, sizeof text, nullptr);
   if (length == 0) {
     // A system without English messages speaks its own language.
-    length = platform::FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, text, sizeof text, nullptr);
+    length = platform::FormatMessageA(kFlags, nullptr, error, 0, text,
+                                      sizeof text, nullptr);
   }
   while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
                         text[length - 1] == ' ' || text[length - 1] == '.')) {
@@ -148,6 +164,7 @@ std::string FormatUtcTime(const FILETIME& time) {
   const std::uint64_t ticks =
       (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
       time.dwLowDateTime;
+  if (ticks == 0) return std::string();
   const std::int64_t kSecondsFrom1601To1970 = 11644473600LL;
   const std::int64_t seconds =
       static_cast<std::int64_t>(ticks / 10000000u) - kSecondsFrom1601To1970;

@@ -27,7 +27,8 @@ class ScopedFile {
 enum class ReadResult { kRead, kFailed, kTooLarge };
 
 // Reads the whole file into `bytes` (reusing its memory) with its last
-// write time; a file larger than `limit` bytes is not read. `error` is the
+// write time (0 when the system does not say); a file larger than `limit`
+// bytes is not read, but its time is known. `error` is the
 // system's error number when the result is kFailed.
 ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
                          std::string& bytes, FILETIME& lastWrite, DWORD& error);
@@ -40,6 +41,11 @@ PathKind KindOfPath(const std::string& path, DWORD& error);
 bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
                  DWORD& error);
 
+// Where the name behind a path's last delimiter ('\\', '/' or ':') starts;
+// 0 when it has none. On a double-byte code page a byte that looks like
+// one but is the second byte of a character is none.
+std::size_t NameStartIn(const std::string& path);
+
 // `folder` and `name` joined into one path.
 std::string PathInFolder(const std::string& folder, const std::string& name);
 
@@ -47,7 +53,8 @@ std::string PathInFolder(const std::string& folder, const std::string& name);
 // closing period and line break; "error N" when it has none.
 std::string DescribeSystemError(DWORD error);
 
-// "YYYY-MM-DDTHH:MM:SSZ" of a time in the system's file-time form (UTC).
+// "YYYY-MM-DDTHH:MM:SSZ" of a time in the system's file-time form (UTC);
+// empty for the time 0, which stands for a time not known.
 std::string FormatUtcTime(const FILETIME& time);
 
 #endif  // HOTFIXES_TABLE_FILE_ACCESS_H_

@@ -1,6 +1,7 @@
 #include "table/fleet.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -41,8 +42,10 @@ void FleetBuilder::Add(const MachineReport& report) {
   machine.problem = report.problem;
   machine.reported = report.reported;
   machine.entryCount = report.entries.size();
+  // An entry without a name (a line before the first hotfix line) has no
+  // column to be shown in; the summary counts it.
   for (const HotfixEntry& entry : report.entries) {
-    machine.present.push_back(ColumnOf(entry.name));
+    if (!entry.name.empty()) machine.present.push_back(ColumnOf(entry.name));
   }
   SortUnique(machine.present);
   // Of a report that could not be read nothing is known, not even what it

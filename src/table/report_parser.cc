@@ -32,8 +32,9 @@ Lines SplitLines(std::string_view text) {
     const bool cut = end == std::string_view::npos;
     if (cut) end = text.size();
     std::string_view line = text.substr(start, end - start);
-    // A file cut between CR and LF still ended its line.
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // A file cut between CR and LF still ended its line; one converted to
+    // CR LF twice ends its lines in CR CR LF.
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     lines.text.push_back(line);
     lines.lastCut = cut;
     start = end + 1;
@@ -161,6 +162,7 @@ void ReadEntries(const Lines& lines, std::size_t begin, std::size_t end,
       entries.back().comment.assign(
           line.substr(std::min(close + 2, line.size())));
     } else if (entries.empty()) {
+      if (line.empty()) continue;
       // Not written by the program; kept, under no name, all the same.
       entries.emplace_back();
       entries.back().comment.assign(line);
@@ -177,45 +179,109 @@ struct Ending {
   std::string problem;
 };
 
-// How the lines end: with the count line, a failure report or a run-time
-// error line; otherwise the report was cut short.
+// Where the lines end but for empty ones: a copy that added a line end
+// changes nothing.
+std::size_t EndOfText(const std::vector<std::string_view>& text) {
+  std::size_t end = text.size();
+  while (end > 0 && text[end - 1].empty()) --end;
+  return end;
+}
+
+// A failure report whose first line is text[at]: its problem line (the
+// kind and message), or false. The message line may be missing when the
+// report was cut after its first line.
+bool MatchFailureReport(const std::vector<std::string_view>& text,
+                        std::size_t at, std::string& problem) {
+  std::string_view kind;
+  if (at >= text.size() || !MatchFailureLine(text[at], kind)) return false;
+  problem.assign(kind);
+  if (at + 1 < text.size() && !text[at + 1].empty()) {
+    problem.append(": ").append(text[at + 1]);
+  }
+  return true;
+}
+
+// The lines that close a report that came to its end: the count line, the
+// failure report, or the run-time error line (written after either of the
+// other two when the end itself faulted).
 Ending FindEnding(const Lines& lines) {
   const std::vector<std::string_view>& text = lines.text;
-  const std::size_t n = text.size();
+  const std::size_t n = text.size(), end = EndOfText(text);
   Ending ending{ReportStatus::kIncomplete, n, std::string(), std::string()};
-  if (lines.lastCut || n == 0) return ending;
-  std::string_view kind;
+  if (lines.lastCut || end == 0) return ending;
   std::string summary;
-  if (n >= kHeaderLines + 2 && text[n - 2].empty() &&
-      MatchCountLine(text[n - 1], ending.found)) {
+  if (end >= kHeaderLines + 2 && text[end - 2].empty() &&
+      MatchCountLine(text[end - 1], ending.found)) {
     ending.status = ReportStatus::kComplete;
-    ending.bodyEnd = n - 2;
-  } else if (n >= 3 && text[n - 1].empty() &&
-             MatchFailureLine(text[n - 3], kind)) {
-    ending.status = ReportStatus::kFailed;
-    ending.bodyEnd = n - 3;
-    ending.problem.assign(kind);
-    if (!text[n - 2].empty()) ending.problem.append(": ").append(text[n - 2]);
-  } else if (MatchRuntimeErrorLine(text[n - 1], summary)) {
-    ending.status = ReportStatus::kFailed;
-    ending.bodyEnd = n - 1;
-    ending.problem = summary;
+    ending.bodyEnd = end - 2;
+    return ending;
   }
+  // The failure report ends in an empty line of its own.
+  for (std::size_t length : {2, 1}) {
+    if (end >= length && end < n &&
+        MatchFailureReport(text, end - length, ending.problem)) {
+      ending.status = ReportStatus::kFailed;
+      ending.bodyEnd = end - length;
+      return ending;
+    }
+  }
+  if (!MatchRuntimeErrorLine(text[end - 1], summary)) return ending;
+  ending.status = ReportStatus::kFailed;
+  ending.bodyEnd = end - 1;
+  const std::size_t before = EndOfText(
+      std::vector<std::string_view>(text.begin(), text.begin() + end - 1));
+  std::string found, failure;
+  if (before >= kHeaderLines + 2 && text[before - 2].empty() &&
+      MatchCountLine(text[before - 1], found)) {
+    ending.bodyEnd = before - 2;
+  } else {
+    for (std::size_t length : {2, 1}) {
+      if (before >= length &&
+          MatchFailureReport(text, before - length, failure)) {
+        ending.bodyEnd = before - length;
+        break;
+      }
+    }
+  }
+  ending.problem = failure.empty() ? summary : failure + "; " + summary;
   return ending;
 }
 
-// Where the hotfix lines of a report cut short end: before the empty line
-// and the start of a count line that most likely follow them.
-std::size_t EndOfCutHotfixLines(const Lines& lines) {
+bool StartsOrBegins(std::string_view line, std::string_view start) {
+  return StartsWith(line, start) || StartsWith(start, line);
+}
+
+// Where the hotfix lines of a report cut short end: before what most
+// likely followed them, the start of a failure report or a run-time error
+// line, or the empty line and the start of the count line. `problem` then
+// says so.
+std::size_t EndOfCutHotfixLines(const Lines& lines, std::string& problem) {
   const std::vector<std::string_view>& text = lines.text;
   std::size_t end = text.size();
-  const std::string_view kCount = "Found ";
-  if (lines.lastCut && end >= kHeaderLines + 2 && text[end - 2].empty() &&
-      (StartsWith(text[end - 1], kCount) ||
-       StartsWith(kCount, text[end - 1]))) {
+  std::string failure;
+  if (lines.lastCut && end > kHeaderLines &&
+      StartsOrBegins(text[end - 1], "Runtime error ")) {
+    --end;
+  }
+  if (lines.lastCut && end == text.size() && end > kHeaderLines &&
+      StartsOrBegins(text[end - 1], "Exception ")) {
+    --end;
+    problem += ", in its failure report";
+  } else {
+    for (std::size_t length : {1, 2}) {
+      if (end >= kHeaderLines + length &&
+          MatchFailureReport(text, end - length, failure)) {
+        end -= length;
+        problem += ", in its failure report (" + failure + ")";
+        break;
+      }
+    }
+  }
+  if (lines.lastCut && end == text.size() && end >= kHeaderLines + 2 &&
+      text[end - 2].empty() && StartsOrBegins(text[end - 1], "Found ")) {
     return end - 2;
   }
-  if (!lines.lastCut && end > kHeaderLines && text[end - 1].empty()) --end;
+  while (end > kHeaderLines && text[end - 1].empty()) --end;
   return end;
 }
 
@@ -228,7 +294,10 @@ void ParseReportText(std::string_view text, MachineReport& report) {
   report.problem.clear();
   report.status = ReportStatus::kUnreadable;
   // Space a file system set aside and nothing filled: the file was cut.
-  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  // The end-of-file mark that copying a text file may add.
+  while (!text.empty() && (text.back() == '\0' || text.back() == '\x1A')) {
+    text.remove_suffix(1);
+  }
   if (text.empty()) {
     report.problem = "empty file";
     return;
@@ -248,7 +317,7 @@ void ParseReportText(std::string_view text, MachineReport& report) {
   if (ending.status == ReportStatus::kIncomplete) {
     const std::size_t whole = lines.text.size() - (lines.lastCut ? 1 : 0);
     ending.problem = "cut short after line " + std::to_string(whole);
-    bodyEnd = EndOfCutHotfixLines(lines);
+    bodyEnd = EndOfCutHotfixLines(lines, ending.problem);
   }
   report.status = ending.status;
   report.found = ending.found;

@@ -22,8 +22,9 @@ const char kUsage[] =
     "[--codepage N] PATH...";
 const UINT kDefaultCodePage = 1252;
 // Far beyond any report (a few hundred kilobytes for thousands of
-// hotfixes): a larger file is something else and is not read into memory.
-const std::uint64_t kLargestReport = 64u << 20;
+// hotfixes): a larger file is something else and is not read into memory,
+// where decoding it would take several times its size.
+const std::uint64_t kLargestReport = 16u << 20;
 
 enum class Format { kCsv, kHtml };
 
@@ -138,8 +139,7 @@ bool EndsWithTxt(const std::string& name) {
 
 // The file's name without its folder and its last extension.
 std::string MachineNameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\:");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = path.substr(NameStartIn(path));
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   return Utf8Path(name);
@@ -203,13 +203,22 @@ void ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
       report.problem = "cannot be read: " + DescribeSystemError(error);
       return;
     case ReadResult::kTooLarge:
-      report.problem = "not a report: larger than 64 MiB";
+      report.reported = FormatUtcTime(lastWrite);
+      report.problem = "not a report: larger than 16 MiB";
       return;
     case ReadResult::kRead: break;
   }
   report.reported = FormatUtcTime(lastWrite);
-  if (!DecodeFileText(bytes, codePage, text, report.problem)) return;
-  ParseReportText(text, report);
+  try {
+    if (!DecodeFileText(bytes, codePage, text, report.problem)) return;
+    ParseReportText(text, report);
+  } catch (const std::bad_alloc&) {
+    // One file too much for this machine's memory stops no other.
+    report = MachineReport();
+    report.machine = file.machine;
+    report.reported = FormatUtcTime(lastWrite);
+    report.problem = "cannot be read: not enough memory";
+  }
 }
 
 void WarnAboutSharedNames(const std::vector<ReportFile>& files,

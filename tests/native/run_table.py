@@ -51,7 +51,7 @@ def bad_input_files():
         "folder.txt": None,
     }
     rows = (
-        b"big,unreadable,,,,,not a report: larger than 64 MiB,\r\n"
+        b"big,unreadable,,,,,not a report: larger than 16 MiB" + WHEN +
         b"cut-character,incomplete,," + OS.encode() +
         b",KB1,\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\x9b\xb4"
         b"\xe6\x96\xb0,cut short after line 6" + WHEN +

@@ -36,6 +36,15 @@ std::string WithLfAlone(std::string text) {
   return out;
 }
 
+std::string WithCrCrLf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
 TEST(ReportParserTest, StatusEntriesAndProblemOfEachKindOfFile) {
   const ReportStatus complete = ReportStatus::kComplete,
                      failed = ReportStatus::kFailed,
@@ -101,6 +110,52 @@ TEST(ReportParserTest, StatusEntriesAndProblemOfEachKindOfFile) {
        kOs,
        {{"KB1", "x"}},
        "Runtime error 2 at 000000014000ABCD"},
+      {"run-time error line after the count line",
+       kStart + "[KB1] x\r\n\r\nFound 1 Hot-Fix\r\n"
+                "Runtime error 216 at 0040ABCD\r\n",
+       failed,
+       "",
+       kOs,
+       {{"KB1", "x"}},
+       "Runtime error 216 at 0040ABCD"},
+      {"run-time error line after a failure report",
+       kStart + "[KB1] x\r\nException EFoo in module h.exe at 0000ABCD.\r\n"
+                "Bad.\r\n\r\nRuntime error 217 at 0040ABCD\r\n",
+       failed,
+       "",
+       kOs,
+       {{"KB1", "x"}},
+       "EFoo: Bad.; Runtime error 217 at 0040ABCD"},
+      {"what copying added behind the end",
+       kStart + "[KB1] x\r\n\r\nFound 1 Hot-Fix\r\n\r\n\x1A",
+       complete,
+       "1",
+       kOs,
+       {{"KB1", "x"}},
+       ""},
+      {"CR CR LF line ends, from converting LF to CR LF twice",
+       WithCrCrLf(multiLine), complete, "3", kOs, multiLineEntries, ""},
+      {"cut inside the failure report",
+       kStart + "[KB1] x\r\nException EFoo in module h.exe at 0000ABCD.\r\nBa",
+       incomplete,
+       "",
+       kOs,
+       {{"KB1", "x"}},
+       "cut short after line 7, in its failure report (EFoo: Ba)"},
+      {"cut inside the failure report's first line",
+       kStart + "[KB1] x\r\nException EFoo in mod",
+       incomplete,
+       "",
+       kOs,
+       {{"KB1", "x"}},
+       "cut short after line 6, in its failure report"},
+      {"cut inside a run-time error line",
+       kStart + "[KB1] x\r\nRuntime er",
+       incomplete,
+       "",
+       kOs,
+       {{"KB1", "x"}},
+       "cut short after line 6"},
       {"cut inside a hotfix line",
        kStart + "[KB1] x\r\n[KB2] hal",
        incomplete,

@@ -157,3 +157,21 @@ TEST_F(TableProgramTest, TableThatCannotBeWrittenSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+// On a double-byte code page the second byte of a character may be the
+// backslash's: a folder or file whose name ends in one is no folder
+// delimiter (0x94 0x5C and 0x95 0x5C are two characters of code page 932).
+TEST_F(TableProgramTest, SecondBytesOfDoubleByteNamesAreNoDelimiters) {
+  Platform().leadByteRanges = {{0x81, 0x9F}, {0xE0, 0xFC}};
+  Platform().folders = {"\x94\\"};
+  AddFile("\x94\\/\x95\\.txt", kNoHotfixes);
+  EXPECT_EQ(RunTable({"\x94\\"}), 0);
+  EXPECT_EQ(Platform().output,
+            kHeader + std::string("\xC2\x95\\,complete,0,Windows 2000 Service "
+                                  "Pack 4 (Build 2195),,,,"
+                                  "2026-12-01T10:00:05Z\r\n"));
+}
+
+}  // namespace
