@@ -179,10 +179,10 @@ struct Ending {
   std::string problem;
 };
 
-// Where the lines end but for empty ones: a copy that added a line end
-// changes nothing.
-std::size_t EndOfText(const std::vector<std::string_view>& text) {
-  std::size_t end = text.size();
+// Where the first `end` lines end but for empty ones: a copy that added a
+// line end changes nothing.
+std::size_t EndOfText(const std::vector<std::string_view>& text,
+                      std::size_t end) {
   while (end > 0 && text[end - 1].empty()) --end;
   return end;
 }
@@ -206,7 +206,7 @@ bool MatchFailureReport(const std::vector<std::string_view>& text,
 // other two when the end itself faulted).
 Ending FindEnding(const Lines& lines) {
   const std::vector<std::string_view>& text = lines.text;
-  const std::size_t n = text.size(), end = EndOfText(text);
+  const std::size_t n = text.size(), end = EndOfText(text, n);
   Ending ending{ReportStatus::kIncomplete, n, std::string(), std::string()};
   if (lines.lastCut || end == 0) return ending;
   std::string summary;
@@ -228,8 +228,7 @@ Ending FindEnding(const Lines& lines) {
   if (!MatchRuntimeErrorLine(text[end - 1], summary)) return ending;
   ending.status = ReportStatus::kFailed;
   ending.bodyEnd = end - 1;
-  const std::size_t before = EndOfText(
-      std::vector<std::string_view>(text.begin(), text.begin() + end - 1));
+  const std::size_t before = EndOfText(text, end - 1);
   std::string found, failure;
   if (before >= kHeaderLines + 2 && text[before - 2].empty() &&
       MatchCountLine(text[before - 1], found)) {
