@@ -6,23 +6,6 @@
 
 namespace {
 
-// Owns a folder search and ends it.
-class ScopedSearch {
- public:
-  ScopedSearch(const std::string& pattern, WIN32_FIND_DATAA& first)
-      : handle_(platform::FindFirstFileA(pattern.c_str(), &first)) {}
-  ~ScopedSearch() {
-    if (valid()) platform::FindClose(handle_);
-  }
-  ScopedSearch(const ScopedSearch&) = delete;
-  ScopedSearch& operator=(const ScopedSearch&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 bool IsFolder(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
@@ -100,7 +83,8 @@ PathKind KindOfPath(const std::string& path, DWORD& error) {
 bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
                  DWORD& error) {
   WIN32_FIND_DATAA found{};
-  const ScopedSearch search(PathInFolder(folder, "*"), found);
+  const ScopedSearch search(
+      platform::FindFirstFileA(PathInFolder(folder, "*").c_str(), &found));
   if (!search.valid()) {
     error = platform::GetLastError();
     // A folder with nothing in it, not even "." and "..".

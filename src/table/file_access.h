@@ -8,21 +8,26 @@
 
 #include "platform/platform.h"
 
-// Owns a handle of an open file and closes it.
-class ScopedFile {
+// Owns a handle and releases it with `Release`.
+template <BOOL (*Release)(HANDLE)>
+class ScopedHandle {
  public:
-  explicit ScopedFile(HANDLE handle) : handle_(handle) {}
-  ~ScopedFile() {
-    if (valid()) platform::CloseHandle(handle_);
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (valid()) Release(handle_);
   }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
 
  private:
   HANDLE handle_;
 };
+
+// An open file, and a folder search begun.
+typedef ScopedHandle<platform::CloseHandle> ScopedFile;
+typedef ScopedHandle<platform::FindClose> ScopedSearch;
 
 enum class ReadResult { kRead, kFailed, kTooLarge };
 
