@@ -4,6 +4,7 @@
 # alone, without touching the package lists. Also generates the Japanese
 # locale that the end-to-end tests use, when it is missing. Runs
 # unattended; as root it calls apt-get directly, otherwise through sudo.
+# Given package names, it installs those instead of the list below.
 set -euo pipefail
 
 packages=(
@@ -26,6 +27,9 @@ packages=(
   # The format and static checks.
   clang-format clang-tidy
 )
+if (($# > 0)); then
+  packages=("$@")
+fi
 
 is_installed() {
   [[ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" == "install ok installed" ]]

@@ -7,7 +7,11 @@
 
 The wine options name the loader, its wineserver, the prefix and, with
 --winearch win32, a 32-bit prefix; the default is a 64-bit prefix, in
-which the 32-bit program runs as a WOW64 process.
+which the 32-bit program runs as a WOW64 process. With --32-bit (prefix
+for a 32-bit prefix, program for the WOW64 program) the command first asks
+x86_host.py whether this machine runs 32-bit programs: where it cannot,
+it is skipped; under qemu-i386 emulation it runs with a time limit past
+which it is skipped too, or is skipped at once in a 32-bit prefix.
     run_case.py [wine options] run --exe hotfixes.exe
                 [--set-value-exe set_registry_value.exe] CASE_DIR
         runs one case and compares its output and exit code byte for byte
@@ -100,6 +104,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import run_program  # noqa: E402
+import x86_host  # noqa: E402
 
 # Set with winecfg, which also rewrites the version values in the registry.
 WINECFG_VERSIONS = ("winxp64", "win2003", "vista", "win7", "win8", "win81",
@@ -136,11 +141,19 @@ class CaseError(Exception):
 
 
 class Wine:
-    def __init__(self, loader, server, prefix, arch="win64"):
+    def __init__(self, loader, server, prefix, arch="win64",
+                 emulation=None, deadline=None):
         self.loader = loader
         self.server = server
         self.prefix = os.path.abspath(prefix)
         self.arch = arch
+        # What qemu-i386 needs, where it runs the 32-bit processes.
+        self.emulation = emulation or {}
+        self.deadline = deadline or x86_host.Deadline(None)
+
+    @property
+    def emulated(self):
+        return bool(self.emulation)
 
     def environment(self, extra=None):
         env = dict(os.environ)
@@ -155,6 +168,7 @@ class Wine:
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winedbg.exe=d",
             "LC_ALL": DEFAULT_LOCALE,
         })
+        env.update(self.emulation)
         env.pop("DISPLAY", None)
         for key, value in (extra or {}).items():
             if value is None:
@@ -187,7 +201,7 @@ class Wine:
                 [self.loader] + list(arguments),
                 env=self.environment(extra_env),
                 stdin=subprocess.DEVNULL, stdout=output, stderr=output,
-                timeout=TOOL_TIMEOUT)
+                timeout=self.deadline.timeout(TOOL_TIMEOUT))
             if check and completed.returncode != 0:
                 output.seek(0)
                 raise CaseError("wine %s failed with exit code %d: %r"
@@ -199,7 +213,8 @@ class Wine:
         subprocess.run([self.server] + list(arguments),
                        env=self.environment(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=TOOL_TIMEOUT, check=False)
+                       timeout=self.deadline.timeout(TOOL_TIMEOUT),
+                       check=False)
 
     def is_ready(self):
         return os.path.exists(os.path.join(self.prefix, READY_MARK))
@@ -375,7 +390,9 @@ def run_case(wine, exe, case_dir, set_value_exe=None):
     program = program_under_test(wine, exe, exe_name)
     outcome = run_program.run([wine.loader, program] + arguments,
                               stdout_mode, wine.environment(env),
-                              PROGRAM_TIMEOUT)
+                              wine.deadline.timeout(PROGRAM_TIMEOUT))
+    if outcome.timed_out and wine.emulated:
+        raise x86_host.EmulationTimeout(wine.deadline.message())
     if expected_stdout is not None:
         expected_stdout = fill_code_offsets(expected_stdout, outcome.stdout)
     return run_program.check(outcome, expected_stdout, exit_code)
@@ -388,6 +405,8 @@ def main():
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--winearch", choices=("win64", "win32"),
                         default="win64")
+    parser.add_argument("--32-bit", dest="runs_32_bit",
+                        choices=x86_host.RUNS_32_BIT)
     commands = parser.add_subparsers(dest="command", required=True)
     commands.add_parser("setup")
     commands.add_parser("shutdown")
@@ -397,8 +416,12 @@ def main():
     run_parser.add_argument("case_dir")
     arguments = parser.parse_args()
 
+    skip_reason, emulation, deadline = x86_host.for_test(
+        arguments.runs_32_bit, setup=arguments.command == "setup")
+    if skip_reason:
+        return x86_host.skip(skip_reason)
     wine = Wine(arguments.wine, arguments.wineserver, arguments.prefix,
-                arguments.winearch)
+                arguments.winearch, emulation, deadline)
     try:
         if arguments.command == "setup":
             wine.setup()
@@ -407,9 +430,20 @@ def main():
             wine.shutdown()
             return 0
         if not wine.is_ready():
+            if wine.emulated:
+                return x86_host.skip("the Wine prefix was not made under "
+                                     "qemu-i386 emulation")
             raise CaseError("the Wine prefix is not set up; run 'setup'")
         problems = run_case(wine, arguments.exe, arguments.case_dir,
                             arguments.set_value_exe)
+    except x86_host.EmulationTimeout as error:
+        return x86_host.skip(str(error))
+    except subprocess.TimeoutExpired as error:
+        if wine.emulated:
+            return x86_host.skip("%s: %s" % (wine.deadline.message(),
+                                             " ".join(error.cmd)))
+        print("error: %s" % error)
+        return 2
     except (CaseError, subprocess.SubprocessError, OSError) as error:
         print("error: %s" % error)
         return 2
