@@ -4,7 +4,8 @@
 # alone, without touching the package lists. Also generates the Japanese
 # locale that the end-to-end tests use, when it is missing. Runs
 # unattended; as root it calls apt-get directly, otherwise through sudo.
-# Given package names, it installs those instead of the list below.
+# Given package names, it installs those instead of the list below, and
+# not what they only recommend.
 set -euo pipefail
 
 packages=(
@@ -27,8 +28,10 @@ packages=(
   # The format and static checks.
   clang-format clang-tidy
 )
+apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
 if (($# > 0)); then
   packages=("$@")
+  apt_options+=(--no-install-recommends)
 fi
 
 is_installed() {
@@ -59,7 +62,6 @@ fi
 
 if ((${#missing[@]} > 0)); then
   echo "install-deps: installing ${missing[*]}" >&2
-  apt_options=(-y -q -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold)
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q >&2
   as_root env DEBIAN_FRONTEND=noninteractive \
     apt-get install "${apt_options[@]}" "${missing[@]}" >&2
