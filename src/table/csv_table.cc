@@ -14,17 +14,31 @@ bool NeedsQuotes(std::string_view field) {
   return false;
 }
 
-void AppendField(std::string_view field, std::string& out) {
-  if (!NeedsQuotes(field)) {
-    out.append(field.data(), field.size());
-    return;
+// Whoever may write the share writes these fields. A spreadsheet takes a
+// cell that starts with = + - or @ as a formula, and skips a leading TAB or
+// CR to find one behind it; a leading ' makes any of them plain text.
+bool StartsLikeFormula(std::string_view field) {
+  if (field.empty()) return false;
+  switch (field.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r': return true;
+    default: return false;
   }
-  out += '"';
+}
+
+void AppendField(std::string_view field, std::string& out) {
+  const bool quoted = NeedsQuotes(field);
+  if (quoted) out += '"';
+  if (StartsLikeFormula(field)) out += '\'';
   for (char c : field) {
-    if (c == '"') out += '"';
+    if (c == '"' && quoted) out += '"';
     out += c;
   }
-  out += '"';
+  if (quoted) out += '"';
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: hotfixes-table [--format csv|html] [--require FILE] "
+    "usage: hotfixes-table [--format csv|html] [--bom] [--require FILE] "
     "[--codepage N] PATH...";
 const UINT kDefaultCodePage = 1252;
 // Far beyond any report (a few hundred kilobytes for thousands of
@@ -30,6 +30,7 @@ enum class Format { kCsv, kHtml };
 
 struct Options {
   Format format = Format::kCsv;
+  bool byteOrderMark = false;
   std::string requireFile;
   UINT codePage = kDefaultCodePage;
   std::vector<std::string> paths;
@@ -73,6 +74,10 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       options.help = true;
       continue;
     }
+    if (argument == "--bom") {
+      options.byteOrderMark = true;
+      continue;
+    }
     if (argument != "--format" && argument != "--require" &&
         argument != "--codepage") {
       throw UsageError{"unknown option " + argument};
@@ -95,6 +100,9 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   }
   if (!options.help && options.paths.empty()) {
     throw UsageError{"no report file or folder given"};
+  }
+  if (options.byteOrderMark && options.format != Format::kCsv) {
+    throw UsageError{"--bom goes with the CSV only"};
   }
   return options;
 }
@@ -253,6 +261,8 @@ int WriteTable(const Options& options, const RequiredHotfixes& required,
   if (options.format == Format::kHtml) {
     fleet = std::make_unique<FleetBuilder>(required);
   } else {
+    // Excel reads a CSV without it in the ANSI code page.
+    if (options.byteOrderMark) table << "\xEF\xBB\xBF";
     WriteCsvHeader(table);
   }
   bool problems = false, lacking = false;

@@ -1,6 +1,7 @@
 // hotfixes-table: turns a folder of reports into one table.
 //
-//   hotfixes-table [--format csv|html] [--require FILE] [--codepage N] PATH...
+//   hotfixes-table [--format csv|html] [--bom] [--require FILE]
+//                  [--codepage N] PATH...
 #ifndef HOTFIXES_TABLE_TABLE_PROGRAM_H_
 #define HOTFIXES_TABLE_TABLE_PROGRAM_H_
 

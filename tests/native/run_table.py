@@ -163,7 +163,7 @@ def check_usage(program, folder):
         expect(problems, label + ": table", out, b"")
         expect(problems, label + ": standard error", err,
                b"hotfixes-table: " + message + b" (usage: hotfixes-table "
-               b"[--format csv|html] [--require FILE] [--codepage N] "
+               b"[--format csv|html] [--bom] [--require FILE] [--codepage N] "
                b"PATH...)\r\n")
     code, out, err = run(program, ["--require", "list.txt", "PC1.txt"],
                          folder)

@@ -46,7 +46,7 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
       "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Q823980,"
       "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z\r\n";
   const std::string usage =
-      " (usage: hotfixes-table [--format csv|html] [--require FILE] "
+      " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE] "
       "[--codepage N] PATH...)\r\n";
   const Case cases[] = {
       {"a folder, its *.txt files in name order without regard to case",
@@ -105,6 +105,11 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
        2,
        "-",
        "hotfixes-table: unknown format xml (csv or html)" + usage},
+      {"a byte-order mark before a page",
+       {"--bom", "--format", "html", "share"},
+       2,
+       "-",
+       "hotfixes-table: --bom goes with the CSV only" + usage},
       {"an unknown code page",
        {"--codepage", "932", "share"},
        2,
@@ -145,6 +150,13 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
     EXPECT_TRUE(Platform().openFiles.empty());
     EXPECT_TRUE(Platform().searches.empty());
   }
+}
+
+TEST_F(TableProgramTest, ByteOrderMarkComesFirst) {
+  AddFile("a.txt", kNoHotfixes);
+  EXPECT_EQ(RunTable({"--bom", "a.txt"}), kTableComplete);
+  EXPECT_EQ(Platform().output.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_EQ(Platform().output.substr(3, sizeof kHeader - 1), kHeader);
 }
 
 TEST_F(TableProgramTest, TableThatCannotBeWrittenSaysSo) {

@@ -1,0 +1,71 @@
+#include "table/csv_table.h"
+
+#include <string>
+
+#include "table/text_output.h"
+#include "test_support.h"
+
+namespace {
+
+class CsvTableTest : public FakePlatformTest {};
+
+// Anyone who may write the share writes these fields: none may become a
+// formula in a spreadsheet, whatever column it is in, and quoting still
+// holds around the guard.
+TEST_F(CsvTableTest, NoFieldStartsAFormula) {
+  struct Case {
+    const char* name;
+    MachineReport report;
+    std::string row;
+  };
+  const Case cases[] = {
+      {"= + - @ at the start of each column",
+       {"=1+1",
+        ReportStatus::kComplete,
+        "1",
+        "+os",
+        {{"-3", "@SUM(A1)"}},
+        "",
+        "2026-12-01T10:00:05Z"},
+       "'=1+1,complete,1,'+os,'-3,'@SUM(A1),,2026-12-01T10:00:05Z\r\n"},
+      {"TAB and CR at the start; a quoted field keeps the guard inside",
+       {"PC",
+        ReportStatus::kFailed,
+        "",
+        "os",
+        {{"\tKB1", "\r\n=x"}},
+        "-problem",
+        "t"},
+       "PC,failed,,os,'\tKB1,\"'\r\n=x\",'-problem,t\r\n"},
+      {"a formula with quotes and a comma",
+       {"PC",
+        ReportStatus::kComplete,
+        "1",
+        "os",
+        {{"KB1", "=HYPERLINK(\"http://e/?x\",\"Click\")"}},
+        "",
+        "t"},
+       "PC,complete,1,os,KB1,\"'=HYPERLINK(\"\"http://e/?x\"\",\"\"Click\"\")"
+       "\",,t\r\n"},
+      {"signs after the start are left alone",
+       {"PC-1",
+        ReportStatus::kComplete,
+        "1",
+        "os",
+        {{"KB1", "a = b - c"}},
+        "",
+        "t"},
+       "PC-1,complete,1,os,KB1,a = b - c,,t\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    {
+      TextOutput out(STD_OUTPUT_HANDLE);
+      WriteCsvRows(c.report, out);
+    }
+    EXPECT_EQ(Platform().output, c.row);
+  }
+}
+
+}  // namespace
