@@ -16,8 +16,14 @@ State& TheState() {
   return state;
 }
 
+// Whole names, as the index keeps them: a name with a NUL inside is not the
+// name before its NUL, which is all a C string can ask for.
 bool SameName(const std::string& a, const std::string& b) {
-  return platform_detail::CompareIgnoringAsciiCase(a.c_str(), b.c_str()) == 0;
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return platform_detail::AsciiUpper(x) ==
+                  platform_detail::AsciiUpper(y);
+         });
 }
 
 // The form under which the index keeps a name: names compare without case.

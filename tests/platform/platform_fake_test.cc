@@ -28,6 +28,11 @@ TEST_F(PlatformFakeTest, FindsEverySubkeyInAnyOrderWithoutCase) {
   EXPECT_EQ(root.subkeys.size(), 50u);
   EXPECT_EQ(root.Find("Key50"), nullptr);
   EXPECT_EQ(Platform().localMachine.Find("Root\\\\Key1"), nullptr);
+  // A name with a NUL inside is whole: the part before the NUL names no key,
+  // not even beside the one found last, where the guess looks first.
+  root.Add(std::string("Key50\0x", 7));
+  ASSERT_NE(root.Find("Key49"), nullptr);
+  EXPECT_EQ(root.Find("Key50"), nullptr);
 }
 
 TEST_F(PlatformFakeTest, KeepsUpWithSubkeysChangedBehindItsBack) {
