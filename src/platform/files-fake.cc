@@ -33,6 +33,9 @@ WIN32_FIND_DATAA Describe(const std::string& name, DWORD attributes,
                           const fake::State::File* file) {
   WIN32_FIND_DATAA found{};
   found.dwFileAttributes = attributes;
+  if (file && file->symbolicLink) {
+    found.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  }
   const std::size_t length = std::min(name.size(), sizeof found.cFileName - 1);
   std::memcpy(found.cFileName, name.data(), length);
   if (file) {
@@ -50,6 +53,19 @@ bool IsBytesCodePage(UINT codePage) {
 }  // namespace
 
 const char kPathDelimiter = '/';
+
+bool IsPathSeparator(char c) {
+  return S().pathSeparators.find(c) != std::string::npos;
+}
+
+BOOL GetFileOwnerName(HANDLE file, std::string& owner) {
+  const auto open = S().openFiles.find(file);
+  if (open == S().openFiles.end()) return Fail(ERROR_INVALID_HANDLE);
+  const std::string& known = S().files[open->second.path].owner;
+  if (known.empty()) return Fail(ERROR_ACCESS_DENIED);
+  owner = known;
+  return TRUE;
+}
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                    DWORD, HANDLE) {

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <iconv.h>
+#include <pwd.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix-detail.h"
@@ -44,6 +46,7 @@ FILETIME ToFileTime(const struct timespec& time) {
 }
 
 DWORD AttributesOf(const struct stat& info) {
+  if (S_ISLNK(info.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT;
   return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY
                                : FILE_ATTRIBUTE_NORMAL;
 }
@@ -94,7 +97,9 @@ bool NextMatch(Search& search, WIN32_FIND_DATAA& found) {
     std::memcpy(found.cFileName, entry->d_name, length + 1);
     struct stat info;
     const std::string full = search.path + "/" + entry->d_name;
-    if (stat(full.c_str(), &info) == 0) {
+    // A symbolic link is described, not followed, as Windows describes a
+    // reparse point.
+    if (lstat(full.c_str(), &info) == 0) {
       found.dwFileAttributes = AttributesOf(info);
       found.ftLastWriteTime = ToFileTime(info.st_mtim);
       const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -111,6 +116,21 @@ bool NextMatch(Search& search, WIN32_FIND_DATAA& found) {
 }  // namespace
 
 const char kPathDelimiter = '/';
+
+bool IsPathSeparator(char c) { return c == '/'; }
+
+BOOL GetFileOwnerName(HANDLE file, std::string& owner) {
+  struct stat info;
+  if (fstat(HandleToDescriptor(file), &info) != 0) return Fail(errno);
+  std::vector<char> buffer(4096);
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  const bool named = getpwuid_r(info.st_uid, &entry, buffer.data(),
+                                buffer.size(), &found) == 0 &&
+                     found != nullptr;
+  owner = named ? found->pw_name : std::to_string(info.st_uid);
+  return TRUE;
+}
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                    DWORD, HANDLE) {

@@ -186,10 +186,15 @@ struct State {
   struct File {
     std::string bytes;
     FILETIME lastWrite{};
-    bool readable = true;  // false: opening it is refused
+    bool readable = true;       // false: opening it is refused
+    bool symbolicLink = false;  // listed as a reparse point
+    std::string owner;          // empty: its owner cannot be told
   };
   std::map<std::string, File> files;
   std::set<std::string> folders;
+  // What ends a folder's name in a path: Windows' set unless a test
+  // stands in for Linux.
+  std::string pathSeparators = "\\/:";
   // Files opened and searches begun, not yet closed: a file's path and
   // how far it has been read; a search's names still to come.
   struct OpenFile {

@@ -183,6 +183,7 @@ typedef MEMORY_BASIC_INFORMATION* PMEMORY_BASIC_INFORMATION;
 #define OPEN_EXISTING 3
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
@@ -298,8 +299,18 @@ BOOL IsValidCodePage(UINT codePage);
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId,
                      DWORD languageId, LPSTR buffer, DWORD size,
                      void* arguments);
+// The account that owns an open file: "DOMAIN\\name" in the ANSI code
+// page, or the owner's security identifier ("S-1-5-...") when no account
+// of that name can be found (the stand-in: the owner's user name, else its
+// number). FALSE when the file's owner cannot be told, e.g. on a file
+// system that keeps none.
+BOOL GetFileOwnerName(HANDLE file, std::string& owner);
 // What separates a folder from the names in it in a path built here.
 extern const char kPathDelimiter;
+// Whether `c` ends a folder's name in a path: '\\', '/' and the ':' of a
+// drive on Windows; '/' alone on Linux, where the others are ordinary
+// characters of a file's name.
+bool IsPathSeparator(char c);
 
 }  // namespace platform
 

@@ -44,7 +44,7 @@ void AppendField(std::string_view field, std::string& out) {
 }  // namespace
 
 void WriteCsvHeader(TextOutput& out) {
-  out << "machine,status,found,os,hotfix,comment,problem,reported\r\n";
+  out << "machine,status,found,os,hotfix,comment,problem,reported,owner\r\n";
 }
 
 void WriteCsvRows(const MachineReport& report, TextOutput& out) {
@@ -62,6 +62,8 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   AppendField(report.problem, after);
   after += ',';
   after += report.reported;
+  after += ',';
+  AppendField(report.owner, after);
   after += "\r\n";
 
   if (report.entries.empty()) {

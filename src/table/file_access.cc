@@ -28,8 +28,7 @@ void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
 }  // namespace
 
 ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
-                         std::string& bytes, FILETIME& lastWrite,
-                         DWORD& error) {
+                         std::string& bytes, FileFacts& facts, DWORD& error) {
   const ScopedFile file(platform::CreateFileA(
       path.c_str(), GENERIC_READ,
       // The machine whose report this is may replace it meanwhile.
@@ -43,9 +42,11 @@ ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
     error = platform::GetLastError();
     return ReadResult::kFailed;
   }
-  if (!platform::GetFileTime(file.get(), nullptr, nullptr, &lastWrite)) {
-    lastWrite = FILETIME{};
+  if (!platform::GetFileTime(file.get(), nullptr, nullptr, &facts.lastWrite)) {
+    facts.lastWrite = FILETIME{};
   }
+  facts.owner.clear();
+  if (!platform::GetFileOwnerName(file.get(), facts.owner)) facts.owner.clear();
   const std::uint64_t size =
       (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
   if (size > limit) return ReadResult::kTooLarge;
@@ -80,7 +81,7 @@ PathKind KindOfPath(const std::string& path, DWORD& error) {
   return IsFolder(attributes) ? PathKind::kFolder : PathKind::kFile;
 }
 
-bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
+bool ListFilesIn(const std::string& folder, std::vector<FolderEntry>& entries,
                  DWORD& error) {
   WIN32_FIND_DATAA found{};
   const ScopedSearch search(
@@ -91,7 +92,10 @@ bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
   }
   do {
-    if (!IsFolder(found.dwFileAttributes)) names.emplace_back(found.cFileName);
+    if (!IsFolder(found.dwFileAttributes)) {
+      entries.push_back({found.cFileName, (found.dwFileAttributes &
+                                           FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    }
   } while (platform::FindNextFileA(search.get(), &found));
   error = platform::GetLastError();
   return error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND;
@@ -101,7 +105,7 @@ std::size_t NameStartIn(const std::string& path) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {
     const char c = path[i];
-    if (c == '\\' || c == '/' || c == ':' || c == platform::kPathDelimiter) {
+    if (platform::IsPathSeparator(c)) {
       start = i + 1;
     } else if (platform::IsDBCSLeadByte(static_cast<BYTE>(c)) &&
                i + 1 < path.size()) {

@@ -31,24 +31,36 @@ typedef ScopedHandle<platform::FindClose> ScopedSearch;
 
 enum class ReadResult { kRead, kFailed, kTooLarge };
 
-// Reads the whole file into `bytes` (reusing its memory) with its last
-// write time (0 when the system does not say); a file larger than `limit`
-// bytes is not read, but its time is known. `error` is the
-// system's error number when the result is kFailed.
+// What the file system says of a file beside its content.
+struct FileFacts {
+  FILETIME lastWrite{};  // 0 when the system does not say
+  std::string owner;     // the owning account, ANSI; empty when not known
+};
+
+// Reads the whole file into `bytes` (reusing its memory) with its facts; a
+// file larger than `limit` bytes is not read, but its facts are known.
+// `error` is the system's error number when the result is kFailed.
 ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
-                         std::string& bytes, FILETIME& lastWrite, DWORD& error);
+                         std::string& bytes, FileFacts& facts, DWORD& error);
 
 enum class PathKind { kMissing, kFile, kFolder };
 PathKind KindOfPath(const std::string& path, DWORD& error);
 
-// The names of the files (not folders) directly in `folder`; false, with
-// the system's error number, when it cannot be listed.
-bool ListFilesIn(const std::string& folder, std::vector<std::string>& names,
+struct FolderEntry {
+  std::string name;
+  // A symbolic link or other reparse point: anyone who may write the
+  // folder can point one at any file the reader may read.
+  bool link = false;
+};
+
+// The files (not folders) directly in `folder`; false, with the system's
+// error number, when it cannot be listed.
+bool ListFilesIn(const std::string& folder, std::vector<FolderEntry>& entries,
                  DWORD& error);
 
-// Where the name behind a path's last delimiter ('\\', '/' or ':') starts;
-// 0 when it has none. On a double-byte code page a byte that looks like
-// one but is the second byte of a character is none.
+// Where the name behind a path's last folder separator starts; 0 when it
+// has none. On a double-byte code page a byte that looks like one but is
+// the second byte of a character is none.
 std::size_t NameStartIn(const std::string& path);
 
 // `folder` and `name` joined into one path.

@@ -19,7 +19,7 @@ struct FleetColumn {
 struct FleetMachine {
   std::string machine;
   ReportStatus status = ReportStatus::kUnreadable;
-  std::string found, os, problem, reported;
+  std::string found, os, problem, reported, owner;
   std::size_t entryCount = 0;
   std::vector<std::size_t> present;  // columns it has, ascending
   std::vector<std::size_t> lacking;  // required columns it has not, ascending

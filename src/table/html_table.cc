@@ -68,6 +68,11 @@ const char kStyle[] =
     "#matrix thead th.q{font-weight:bold;color:#a4161a}"
     "#matrix tbody th{position:sticky;left:0;z-index:1;background:#f4f4f4;"
     "text-align:left;white-space:nowrap;padding:0 6px;font-weight:normal}"
+    // A name of any length leaves the matrix in view; the title holds it
+    // whole.
+    "#matrix tbody th span{display:inline-block;max-width:16em;"
+    "overflow:hidden;text-overflow:ellipsis;vertical-align:top}"
+    "#machines td:first-child{max-width:16em;overflow-wrap:anywhere}"
     "#matrix thead th:first-child{left:0;z-index:3;text-align:left;"
     "padding:4px 6px;font-size:13px}"
     "#matrix tbody th i{font-style:normal;font-size:10px;margin-left:6px;"
@@ -241,7 +246,7 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
   out << "<h2>Machines</h2>\n<table id=machines><thead><tr><th>Machine"
          "<th>Status<th>OS<th>Found<th>Entries"
       << (required ? "<th>Lacks" : "")
-      << "<th>Problem<th>Reported</thead>\n<tbody>\n";
+      << "<th>Problem<th>Reported<th>Owner</thead>\n<tbody>\n";
   std::string row;
   for (std::size_t i = 0; i < fleet.machines.size(); ++i) {
     const FleetMachine& machine = fleet.machines[i];
@@ -263,8 +268,10 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
     }
     row += "<td>";
     AppendEscaped(machine.problem, row);
+    row.append("<td>").append(machine.reported).append("<td>");
+    AppendEscaped(machine.owner, row);
     // The end tag keeps the line break out of the last cell.
-    row.append("<td>").append(machine.reported).append("</tr>\n");
+    row += "</tr>\n";
     out << row;
   }
   out << "</tbody></table>\n";
@@ -303,8 +310,9 @@ void AppendMatrixRow(const FleetMachine& machine, std::size_t index,
                      const std::vector<std::string>& names, std::string& row) {
   const std::string machineName = Escaped(machine.machine);
   AppendRowStart(machine, row);
-  row.append(" id=r").append(std::to_string(index)).append("><th>");
-  row += machineName;
+  row.append(" id=r").append(std::to_string(index)).append("><th title=\"");
+  row.append(machineName).append("\"><span>").append(machineName);
+  row += "</span>";
   if (machine.status != ReportStatus::kComplete) {
     row.append("<i>").append(StatusName(machine.status)).append("</i>");
   }

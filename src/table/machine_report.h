@@ -29,6 +29,7 @@ struct MachineReport {
   std::vector<HotfixEntry> entries;
   std::string problem;   // empty for a complete report
   std::string reported;  // the file's modification time, YYYY-MM-DDTHH:MM:SSZ
+  std::string owner;     // the file owner's account; empty when not known
 };
 
 #endif  // HOTFIXES_TABLE_MACHINE_REPORT_H_

@@ -18,6 +18,11 @@ const std::size_t kEmptyHeaderLines[] = {2, 4};
 // a file name of up to 260 characters and a version; an OS line): a longer
 // one means the file is something else, e.g. one long line of data.
 const std::size_t kLongestHeaderLine = 2048;
+// Bounds no real report comes near (an OS line is under 120 bytes, a
+// machine records hundreds of hotfixes): they keep one file from filling
+// the table, whose OS column repeats on every row of its machine.
+const std::size_t kLongestOsLine = 255;
+const std::size_t kMostHotfixLines = 100000;
 
 struct Lines {
   std::vector<std::string_view> text;  // without their line ends
@@ -67,14 +72,22 @@ bool IsUpperHex(std::string_view text) {
   return true;
 }
 
+// A count as the program writes it: decimal, without sign or leading
+// zero, no larger than a signed 32-bit number.
+bool IsCount(std::string_view n) {
+  const std::string_view kLargest = "2147483647";
+  if (!IsDigits(n) || (n.size() > 1 && n.front() == '0')) return false;
+  return n.size() < kLargest.size() ||
+         (n.size() == kLargest.size() && n <= kLargest);
+}
+
 // "Found N Hot-Fix": N, or false.
 bool MatchCountLine(std::string_view line, std::string& number) {
   const std::string_view kStart = "Found ", kEnd = " Hot-Fix";
   if (!StartsWith(line, kStart) || !EndsWith(line, kEnd)) return false;
   std::string_view n =
       line.substr(kStart.size(), line.size() - kStart.size() - kEnd.size());
-  const std::string_view digits = StartsWith(n, "-") ? n.substr(1) : n;
-  if (!IsDigits(digits)) return false;
+  if (!IsCount(n)) return false;
   number.assign(n.data(), n.size());
   return true;
 }
@@ -317,6 +330,16 @@ void ParseReportText(std::string_view text, MachineReport& report) {
     const std::size_t whole = lines.text.size() - (lines.lastCut ? 1 : 0);
     ending.problem = "cut short after line " + std::to_string(whole);
     bodyEnd = EndOfCutHotfixLines(lines, ending.problem);
+  }
+  if (lines.text.size() > kOsLine && kOsLine < ending.bodyEnd &&
+      lines.text[kOsLine].size() > kLongestOsLine) {
+    report.problem = "not a report: its OS line is longer than " +
+                     std::to_string(kLongestOsLine) + " bytes";
+    return;
+  }
+  if (bodyEnd > kHeaderLines && bodyEnd - kHeaderLines > kMostHotfixLines) {
+    report.problem = "not a report: more than 100,000 hotfix lines";
+    return;
   }
   report.status = ending.status;
   report.found = ending.found;

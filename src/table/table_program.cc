@@ -14,6 +14,7 @@
 #include "table/report_parser.h"
 #include "table/text_decoding.h"
 #include "table/text_output.h"
+#include "table/visible_text.h"
 
 namespace {
 
@@ -44,8 +45,10 @@ struct UsageError {
 
 struct ReportFile {
   std::string path;
-  std::string machine;  // UTF-8
+  std::string machine;  // UTF-8, every invisible character shown
   std::string sortKey;  // the machine name with ASCII letters in upper case
+  bool link = false;    // a symbolic link found in a folder: not followed
+  bool hiddenCharacters = false;  // in the machine name
 };
 
 bool ParseCodePage(const std::string& text, UINT& codePage) {
@@ -113,15 +116,21 @@ std::string Utf8Path(const std::string& path) {
   return text;
 }
 
+// A path as the messages show it: a file's name is the share's, and no
+// character of it may move or hide what standard error shows.
+std::string ShownPath(const std::string& path) {
+  return Visible(Utf8Path(path));
+}
+
 RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
   RequiredHotfixes required;
   if (options.requireFile.empty()) return required;
   std::string bytes, text, problem;
-  FILETIME lastWrite{};
+  FileFacts facts;
   DWORD error = 0;
-  const std::string shown = Utf8Path(options.requireFile);
-  switch (ReadWholeFile(options.requireFile, kLargestReport, bytes, lastWrite,
-                        error)) {
+  const std::string shown = ShownPath(options.requireFile);
+  switch (
+      ReadWholeFile(options.requireFile, kLargestReport, bytes, facts, error)) {
     case ReadResult::kFailed:
       throw UsageError{"cannot read " + shown + ": " +
                        DescribeSystemError(error)};
@@ -145,16 +154,14 @@ bool EndsWithTxt(const std::string& name) {
   return tail == ".txt";
 }
 
-// The file's name without its folder and its last extension.
-std::string MachineNameOf(const std::string& path) {
-  std::string name = path.substr(NameStartIn(path));
+// A report file whose machine is the file's own name (`name`, the part of
+// `path` behind its folder) without its last extension.
+ReportFile MakeReportFile(const std::string& path, std::string name,
+                          bool link) {
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
-  return Utf8Path(name);
-}
-
-ReportFile MakeReportFile(const std::string& path) {
-  ReportFile file{path, MachineNameOf(path), std::string()};
+  ReportFile file{path, Utf8Path(name), std::string(), link, false};
+  file.hiddenCharacters = ShowInvisibleCharacters(file.machine);
   file.sortKey = file.machine;
   for (char& c : file.sortKey) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -170,17 +177,22 @@ std::vector<ReportFile> CollectReportFiles(const Options& options) {
     DWORD error = 0;
     switch (KindOfPath(path, error)) {
       case PathKind::kMissing:
-        throw UsageError{Utf8Path(path) + ": " + DescribeSystemError(error)};
-      case PathKind::kFile: files.push_back(MakeReportFile(path)); break;
+        throw UsageError{ShownPath(path) + ": " + DescribeSystemError(error)};
+      // Named by the auditor: followed, whatever it is.
+      case PathKind::kFile:
+        files.push_back(
+            MakeReportFile(path, path.substr(NameStartIn(path)), false));
+        break;
       case PathKind::kFolder: {
-        std::vector<std::string> names;
-        if (!ListFilesIn(path, names, error)) {
-          throw UsageError{"cannot list " + Utf8Path(path) + ": " +
+        std::vector<FolderEntry> entries;
+        if (!ListFilesIn(path, entries, error)) {
+          throw UsageError{"cannot list " + ShownPath(path) + ": " +
                            DescribeSystemError(error)};
         }
-        for (const std::string& name : names) {
-          if (EndsWithTxt(name)) {
-            files.push_back(MakeReportFile(PathInFolder(path, name)));
+        for (const FolderEntry& entry : entries) {
+          if (EndsWithTxt(entry.name)) {
+            files.push_back(MakeReportFile(PathInFolder(path, entry.name),
+                                           entry.name, entry.link));
           }
         }
         break;
@@ -195,46 +207,75 @@ std::vector<ReportFile> CollectReportFiles(const Options& options) {
   return files;
 }
 
+// Every text the file gave the report, its invisible characters shown;
+// true when it held any.
+bool ShowInvisibleCharactersOf(MachineReport& report) {
+  bool any = ShowInvisibleCharacters(report.os);
+  for (HotfixEntry& entry : report.entries) {
+    any = ShowInvisibleCharacters(entry.name) || any;
+    any = ShowInvisibleCharacters(entry.comment, LineBreaks::kKept) || any;
+  }
+  any = ShowInvisibleCharacters(report.problem) || any;
+  return ShowInvisibleCharacters(report.owner) || any;
+}
+
 // Reads one report file; every failure becomes the report's status.
-void ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
-                std::string& text, MachineReport& report) {
-  report.machine = file.machine;
-  report.entries.clear();
-  report.found.clear();
-  report.os.clear();
-  report.reported.clear();
-  report.status = ReportStatus::kUnreadable;
-  FILETIME lastWrite{};
+void ReadReportFile(const ReportFile& file, UINT codePage, std::string& bytes,
+                    std::string& text, MachineReport& report) {
+  if (file.link) {
+    report.problem = "not a report: a symbolic link";
+    return;
+  }
+  FileFacts facts;
   DWORD error = 0;
-  switch (ReadWholeFile(file.path, kLargestReport, bytes, lastWrite, error)) {
+  const ReadResult result =
+      ReadWholeFile(file.path, kLargestReport, bytes, facts, error);
+  report.reported = FormatUtcTime(facts.lastWrite);
+  report.owner = Utf8Path(facts.owner);
+  switch (result) {
     case ReadResult::kFailed:
       report.problem = "cannot be read: " + DescribeSystemError(error);
       return;
     case ReadResult::kTooLarge:
-      report.reported = FormatUtcTime(lastWrite);
       report.problem = "not a report: larger than 16 MiB";
       return;
     case ReadResult::kRead: break;
   }
-  report.reported = FormatUtcTime(lastWrite);
   try {
     if (!DecodeFileText(bytes, codePage, text, report.problem)) return;
     ParseReportText(text, report);
   } catch (const std::bad_alloc&) {
     // One file too much for this machine's memory stops no other.
+    const std::string reported = report.reported, owner = report.owner;
     report = MachineReport();
-    report.machine = file.machine;
-    report.reported = FormatUtcTime(lastWrite);
+    report.reported = reported;
+    report.owner = owner;
     report.problem = "cannot be read: not enough memory";
   }
+}
+
+// The report of one file, as far as it can be read; true when the file's
+// name or content held characters now shown by their code points.
+bool ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
+                std::string& text, MachineReport& report) {
+  report.entries.clear();
+  report.found.clear();
+  report.os.clear();
+  report.problem.clear();
+  report.reported.clear();
+  report.owner.clear();
+  report.status = ReportStatus::kUnreadable;
+  ReadReportFile(file, codePage, bytes, text, report);
+  report.machine = file.machine;
+  return ShowInvisibleCharactersOf(report) || file.hiddenCharacters;
 }
 
 void WarnAboutSharedNames(const std::vector<ReportFile>& files,
                           TextOutput& errors) {
   for (std::size_t i = 1; i < files.size(); ++i) {
     if (files[i].sortKey == files[i - 1].sortKey) {
-      errors << "hotfixes-table: " << Utf8Path(files[i - 1].path) << " and "
-             << Utf8Path(files[i].path)
+      errors << "hotfixes-table: " << ShownPath(files[i - 1].path) << " and "
+             << ShownPath(files[i].path)
              << " are reports of one machine name; both are listed\r\n";
     }
   }
@@ -269,7 +310,11 @@ int WriteTable(const Options& options, const RequiredHotfixes& required,
   std::string bytes, text;
   MachineReport report;
   for (const ReportFile& file : files) {
-    ReadReport(file, options.codePage, bytes, text, report);
+    if (ReadReport(file, options.codePage, bytes, text, report)) {
+      errors << "hotfixes-table: " << ShownPath(file.path)
+             << ": characters that cannot be seen or that move text, shown"
+                " as <U+code point>\r\n";
+    }
     if (fleet) {
       fleet->Add(report);
     } else {

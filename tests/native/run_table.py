@@ -6,11 +6,17 @@ table, standard error and exit code.
 
 GROUP is one of the groups below: bad-input (a folder of files that are no
 good report, each of which must still appear with its status), encodings
-(the ways a report's bytes reach the auditor) and usage (command lines the
-program refuses before it writes anything)."""
+(the ways a report's bytes reach the auditor), usage (command lines the
+program refuses before it writes anything) and hostile (files a user who
+may write the share made to mislead; with --soffice, the table is also
+opened in LibreOffice Calc with formula evaluation on, and every cell must
+hold its field's text: nothing evaluated, no row lost)."""
+
+import html.parser
 
 import argparse
 import os
+import pwd
 import shutil
 import subprocess
 import sys
@@ -19,8 +25,10 @@ import tempfile
 TIMEOUT = 120
 # Every file's modification time: 2026-12-01T10:00:05Z.
 WRITTEN = 1796119205
-HEADER = b"machine,status,found,os,hotfix,comment,problem,reported\r\n"
-WHEN = b",2026-12-01T10:00:05Z\r\n"
+HEADER = b"machine,status,found,os,hotfix,comment,problem,reported,owner\r\n"
+# Every file is written by this run, under its user: the owner column's.
+OWNER = pwd.getpwuid(os.geteuid()).pw_name.encode()
+WHEN = b",2026-12-01T10:00:05Z," + OWNER + b"\r\n"
 OS = "Windows XP Professional Service Pack 3 (Build 2600)"
 NOBODY = 65534
 
@@ -59,7 +67,7 @@ def bad_input_files():
         b",KB2,\xef\xbf\xbd,cut short after line 6" + WHEN +
         b"empty,unreadable,,,,,empty file" + WHEN +
         b"garbage,unreadable,,,,,not a report: it holds NUL bytes" + WHEN +
-        b"locked,unreadable,,,,,cannot be read: Permission denied,\r\n"
+        b"locked,unreadable,,,,,cannot be read: Permission denied,,\r\n"
         b"LOUD,complete,0," + OS.encode() + b",,,," + WHEN[1:] +
         b"nul,unreadable,,,,,not a report: it holds NUL bytes" + WHEN)
     return files, rows
@@ -91,6 +99,140 @@ def encodings_files():
         for number, comment in ((1, comments[0]), (2, comments[1])))
     rows = b"".join(rows[name] for name in sorted(rows))
     return files, rows
+
+
+def hostile_files():
+    """Names and contents made to run formulas, pass for another machine,
+    hide characters or flood the table; the rows and warnings they give."""
+    formulas = report([
+        ("=3+3", '=HYPERLINK("http://evil.example/?x","Click for details")'),
+        ("KB1", "+cmd|' /C calc'!A0"),
+        ("@SUM(1;2)", "-2+3"),
+        ("KB2", "caf\u00e9 first line\r\n=1+1 second line")])
+    files = {
+        "=1+1.txt": report([]).encode(),
+        "evil:PC042.txt": report([]).encode(),
+        "x\\PC042.txt": report([]).encode(),
+        "PC042\u200b.txt": report([]).encode(),
+        "\u202e240CP.txt": report([]).encode(),
+        "\x1b[1A\x1b[2KPC9\n.txt": report([]).encode(),
+        "PC042.txt": b"\xef\xbb\xbf" + formulas.encode("utf-8"),
+        "long-os.txt": report([], os_line="W" * 256).encode(),
+        "zeros.txt": report([], ending="\r\nFound 00 Hot-Fix\r\n").encode(),
+    }
+    plain = b",complete,0," + OS.encode() + b",,,," + WHEN[1:]
+    rows = (
+        b"<U+001B>[1A<U+001B>[2KPC9<U+000A>" + plain +
+        b"<U+202E>240CP" + plain +
+        b"'=1+1" + plain +
+        b"evil:PC042" + plain +
+        b"link,unreadable,,,,,not a report: a symbolic link,,\r\n"
+        b"long-os,unreadable,,,,,not a report: its OS line is longer than "
+        b"255 bytes" + WHEN +
+        b"PC042,complete,4," + OS.encode() + b",'=3+3,\"'=HYPERLINK(\"\""
+        b"http://evil.example/?x\"\",\"\"Click for details\"\")\"," + WHEN +
+        b"PC042,complete,4," + OS.encode() + b",KB1,'+cmd|' /C calc'!A0," +
+        WHEN +
+        b"PC042,complete,4," + OS.encode() + b",'@SUM(1;2),'-2+3," + WHEN +
+        b"PC042,complete,4," + OS.encode() + b",KB2,\"caf\xc3\xa9 first line"
+        b"\r\n=1+1 second line\"," + WHEN +
+        b"PC042<U+200B>" + plain +
+        b"x\\PC042" + plain +
+        b"zeros,incomplete,," + OS.encode() + b",,Found 00 Hot-Fix,"
+        b"cut short after line 7" + WHEN)
+    warning = (b": characters that cannot be seen or that move text, shown "
+               b"as <U+code point>\r\n")
+    errors = b"".join(b"hotfixes-table: FOLDER/" + name + warning for name in (
+        b"<U+001B>[1A<U+001B>[2KPC9<U+000A>.txt", b"<U+202E>240CP.txt",
+        b"PC042<U+200B>.txt"))
+    return files, rows, errors
+
+
+class CellReader(html.parser.HTMLParser):
+    """The cells of the tables of a page LibreOffice wrote, row by row, a
+    line break as LF; and whether any cell became a link."""
+
+    def __init__(self):
+        super().__init__()
+        self.rows, self.cell, self.links = [], None, 0
+
+    def handle_starttag(self, tag, attributes):
+        if tag == "tr":
+            self.rows.append([])
+        elif tag == "td":
+            self.cell = ""
+        elif tag == "br" and self.cell is not None:
+            self.cell += "\n"
+        elif tag == "a":
+            self.links += 1
+
+    def handle_endtag(self, tag):
+        if tag == "td":
+            self.rows[-1].append(self.cell)
+            self.cell = None
+
+    def handle_data(self, data):
+        if self.cell is not None:
+            self.cell += data
+
+
+def check_in_calc(soffice, folder, table):
+    """Opens the table as a spreadsheet would, formulas evaluated, and
+    compares each cell with its field."""
+    import csv
+    import io
+    with open(os.path.join(folder, "table.csv"), "wb") as file:
+        file.write(table)
+    # Comma, double quote, UTF-8, from line 1, standard columns, and the
+    # 13th option: evaluate formulas.
+    csv_filter = ("Text - txt - csv (StarCalc):"
+                  "44,34,76,1,,0,false,false,false,false,false,-1,true")
+    completed = subprocess.run(
+        [soffice, "--headless", "--norestore",
+         "-env:UserInstallation=file://" + os.path.join(folder, "profile"),
+         "--infilter=" + csv_filter, "--convert-to", "html",
+         "--outdir", os.path.join(folder, "calc"),
+         os.path.join(folder, "table.csv")],
+        stdin=subprocess.DEVNULL, capture_output=True, timeout=TIMEOUT)
+    page = os.path.join(folder, "calc", "table.html")
+    if not os.path.exists(page):
+        return ["LibreOffice wrote no page: %r" % completed.stderr[-500:]]
+    reader = CellReader()
+    with open(page, encoding="utf-8") as file:
+        reader.feed(file.read())
+    fields = list(csv.reader(io.StringIO(table.decode("utf-8"),
+                                         newline="")))
+    # An empty cell is written as a line break alone.
+    cells = [["" if cell == "\n" else cell.replace("\n", "\r\n")
+              for cell in row] for row in reader.rows]
+    problems = []
+    expect(problems, "Calc: rows", len(cells), len(fields))
+    expect(problems, "Calc: links", reader.links, 0)
+    for number, (got, want) in enumerate(zip(cells, fields), start=1):
+        # Calc writes no cell after a row's last one with text.
+        while len(got) < len(want) and want[len(got)] == "":
+            got.append("")
+        expect(problems, "Calc: row %d" % number, got, want)
+    return problems
+
+
+def check_hostile(program, folder, soffice):
+    files, rows, errors = hostile_files()
+    share = os.path.join(folder, "share")
+    os.mkdir(share)
+    write_files(share, files)
+    target = os.path.join(folder, "outside.txt")
+    write_files(folder, {"outside.txt": report([("KB9", "x")]).encode()})
+    os.symlink(target, os.path.join(share, "link.txt"))
+    code, out, err = run(program, ["share"], folder)
+    problems = []
+    expect(problems, "exit code", code, 3)
+    expect(problems, "table", out, HEADER + rows)
+    expect(problems, "standard error", err,
+           errors.replace(b"FOLDER", b"share"))
+    if soffice:
+        problems += check_in_calc(soffice, folder, out)
+    return problems
 
 
 def write_files(folder, files):
@@ -177,7 +319,9 @@ def check_usage(program, folder):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True)
-    parser.add_argument("group", choices=("bad-input", "encodings", "usage"))
+    parser.add_argument("--soffice", help="LibreOffice, for group hostile")
+    parser.add_argument("group",
+                        choices=("bad-input", "encodings", "usage", "hostile"))
     arguments = parser.parse_args()
     program = os.path.abspath(arguments.program)
     folder = tempfile.mkdtemp()
@@ -187,6 +331,8 @@ def main():
                                    arguments=("--codepage", "932"))
         elif arguments.group == "encodings":
             problems = check_table(program, folder, *encodings_files())
+        elif arguments.group == "hostile":
+            problems = check_hostile(program, folder, arguments.soffice)
         else:
             problems = check_usage(program, folder)
     finally:

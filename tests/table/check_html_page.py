@@ -114,6 +114,9 @@ def large_fleet(machines, hotfixes, seed=15):
     for i in range(machines):
         kind = i % 4
         name = "%s-PC-%04d" % (departments[i % len(departments)], i)
+        if i == machines // 2:
+            # A name that would push the matrix out of the window.
+            name += "-" + "N" * 240
         has = [n for n in shared + kinds[kind] if rng.random() < 0.9]
         # Some still carry the old Q form.
         has = ["Q" + n[2:] if rng.random() < 0.05 else n for n in has]
@@ -323,6 +326,8 @@ READ_PAGE = r"""(() => {
     });
     const status = tr.cells[0].querySelector('i');
     return {name: tr.cells[0].firstChild.textContent, cls: tr.className,
+            title: tr.cells[0].title,
+            width: tr.cells[0].getBoundingClientRect().width,
             status: status ? status.textContent : 'complete',
             present, lacking, other, cells: tr.cells.length - 1};
   });
@@ -344,7 +349,9 @@ COUNT_MARKS = r"""(() => {
           lacking: m.querySelectorAll('tbody td.l').length,
           notComplete: m.querySelectorAll('tbody tr[class]').length,
           summaryRows:
-              document.querySelectorAll('#machines tbody tr').length};
+              document.querySelectorAll('#machines tbody tr').length,
+          nameWidth: Math.max(...[...m.tBodies[0].rows].map(
+              tr => tr.cells[0].getBoundingClientRect().width))};
 })()"""
 
 # Scrolls to (x, y) of the matrix' body, given as fractions of the
@@ -421,6 +428,10 @@ def lines_of_counts(rows, required):
         lacking, " lacks" if lacking == 1 else "s lack")
 
 
+# The widest the matrix' name column may be: 16em of 13px and padding.
+NAME_WIDTH = 16 * 13 + 20
+
+
 def check_small_page(page, fleet, required):
     """Both tables, row by row and mark by mark, against the reports."""
     problems = []
@@ -457,6 +468,10 @@ def check_small_page(page, fleet, required):
                   "other": [], "cells": len(all_keys)}
         if got != wanted:
             problems.append("matrix row %s, expected %s" % (got, wanted))
+        if row["title"] != want["name"] or row["width"] > NAME_WIDTH:
+            problems.append("matrix row %s: title %r, name %.0f px wide (at "
+                            "most %d)" % (want["name"][:20], row["title"],
+                                          row["width"], NAME_WIDTH))
         cells = summary["cells"]
         got = [cells[0], cells[1], cells[4], cells[5], summary["cls"],
                cells[6] == ""]
@@ -532,6 +547,9 @@ def run_large(browser, program, folder, screenshot, machines, hotfixes,
                                  if r["status"] != "complete"),
               "summaryRows": machines}
     got = browser.evaluate(COUNT_MARKS, timeout)
+    if got.pop("nameWidth") > NAME_WIDTH:
+        problems.append("large page: a name column wider than %d px"
+                        % NAME_WIDTH)
     if got != wanted:
         problems.append("large page: %s, expected %s" % (got, wanted))
     sticky, where = check_sticky(browser, 0.5, 0.5)

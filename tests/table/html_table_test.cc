@@ -13,7 +13,14 @@ class HtmlTableTest : public FakePlatformTest {};
 const char kHostile[] = "<b>&amp;\"x'\x01";
 const char kEscaped[] = "&lt;b&gt;&amp;amp;&quot;x&#39;&#xFFFD;";
 
-enum class Field { kMachine, kOs, kProblem, kPresentHotfix, kLackedHotfix };
+enum class Field {
+  kMachine,
+  kOs,
+  kProblem,
+  kOwner,
+  kPresentHotfix,
+  kLackedHotfix
+};
 
 // One machine with one hotfix, present or required and lacking, the
 // hostile text in one field.
@@ -28,6 +35,7 @@ Fleet FleetWithHostile(Field field) {
                                             : ReportStatus::kComplete;
   machine.os = field == Field::kOs ? kHostile : "Windows";
   machine.problem = field == Field::kProblem ? kHostile : "";
+  machine.owner = field == Field::kOwner ? kHostile : "";
   machine.entryCount = lacked ? 0 : 1;
   (lacked ? machine.lacking : machine.present).push_back(0);
   fleet.machines.push_back(machine);
@@ -42,10 +50,11 @@ TEST_F(HtmlTableTest, EscapesEveryReportField) {
     Field field;
     std::size_t places;  // where the page shows the field
   } cases[] = {
-      // Summary, matrix row name and the titles of its cell.
-      {"machine name", Field::kMachine, 3},
+      // Summary, matrix row name and title, and the title of its cell.
+      {"machine name", Field::kMachine, 4},
       {"OS line", Field::kOs, 1},
       {"problem", Field::kProblem, 1},
+      {"owner", Field::kOwner, 1},
       // Column title, column name and its cell's title.
       {"hotfix name", Field::kPresentHotfix, 3},
       // Also the summary's list of what a machine lacks.

@@ -19,7 +19,7 @@ const std::string kComplete = kStart +
 const std::string kNoHotfixes = kStart + "\r\nFound 0 Hot-Fix\r\n";
 const std::string kCut = kStart + "[KB1] x\r\n";
 const char kHeader[] =
-    "machine,status,found,os,hotfix,comment,problem,reported\r\n";
+    "machine,status,found,os,hotfix,comment,problem,reported,owner\r\n";
 // 2026-12-01T10:00:05Z
 const FILETIME kWritten = {3173023872u, 31293818u};
 
@@ -41,10 +41,10 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
   };
   const std::string row0 =
       "a,complete,0,Windows 2000 Service Pack 4 (Build "
-      "2195),,,,2026-12-01T10:00:05Z\r\n";
+      "2195),,,,2026-12-01T10:00:05Z,\r\n";
   const std::string rowQ =
       "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Q823980,"
-      "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z\r\n";
+      "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z,\r\n";
   const std::string usage =
       " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE] "
       "[--codepage N] PATH...)\r\n";
@@ -75,18 +75,18 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
        3,
        row0 + rowQ +
            "cut,incomplete,,Windows 2000 Service Pack 4 (Build 2195),KB1,x,"
-           "cut short after line 6,2026-12-01T10:00:05Z\r\n",
+           "cut short after line 6,2026-12-01T10:00:05Z,\r\n",
        "a lacks KB823980\r\ncut (incomplete) lacks KB823980\r\n"},
       {"a file that may not be read, of which nothing is known",
        {"--require", "kb.txt", "other/locked.txt"},
        3,
-       "locked,unreadable,,,,,cannot be read: error 5,\r\n",
+       "locked,unreadable,,,,,cannot be read: error 5,,\r\n",
        ""},
       {"two reports of one machine name",
        {"share/a.txt", "other/A.txt"},
        0,
        "A,complete,0,Windows 2000 Service Pack 4 (Build 2195),,,,"
-       "2026-12-01T10:00:05Z\r\n" +
+       "2026-12-01T10:00:05Z,\r\n" +
            row0,
        "hotfixes-table: other/A.txt and share/a.txt are reports of one "
        "machine name; both are listed\r\n"},
@@ -152,6 +152,85 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
   }
 }
 
+// Whoever may write the share chooses every byte of a report file's name
+// and content: each hostile file gives a row of its own, under its whole
+// name, with nothing hidden, nothing evaluated and nothing followed, and
+// standard error gets no raw character of it.
+TEST_F(TableProgramTest, HostileFilesGiveVisibleNamedRows) {
+  struct Case {
+    const char* name;
+    std::string file;  // in folder "share"
+    std::string bytes;
+    std::string row;
+    std::string errors;
+  };
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string os = "Windows 2000 Service Pack 4 (Build 2195)";
+  const std::string tail = ",,2026-12-01T10:00:05Z,\r\n";
+  const std::string shown =
+      ": characters that cannot be seen or that move text, shown as "
+      "<U+code point>\r\n";
+  const Case cases[] = {
+      {"a formula for a name", "=1+1.txt", kNoHotfixes,
+       "'=1+1,complete,0," + os + ",," + tail, ""},
+      {"backslash and colon are part of a Linux name", "x\\evil:PC042.txt",
+       kNoHotfixes, "x\\evil:PC042,complete,0," + os + ",," + tail, ""},
+      {"escape sequences and a line break in the name",
+       "\x1B[1A\x1B[2KPC\nfake.txt", kNoHotfixes,
+       "<U+001B>[1A<U+001B>[2KPC<U+000A>fake,complete,0," + os + ",," + tail,
+       "hotfixes-table: share/<U+001B>[1A<U+001B>[2KPC<U+000A>fake.txt" +
+           shown},
+      {"zero-width, bidirectional and control characters in the content",
+       "PC1.txt",
+       bom + "Hotfix inventory for Windows NT\r\nhotfixes.exe Ver.1\r\n\r\n" +
+           "Windows\tXP\r\n\r\n[KB1\xE2\x80\x8B] \xE2\x80\xAE" +
+           "evil\r\nnext\x07line\r\n\r\nFound 1 Hot-Fix\r\n",
+       "PC1,complete,1,Windows<U+0009>XP,KB1<U+200B>,\"<U+202E>evil\r\n"
+       "next<U+0007>line\"" +
+           tail,
+       "hotfixes-table: share/PC1.txt" + shown},
+      {"a formula for a hotfix and a comment", "PC2.txt",
+       kStart + "[=3+3] =HYPERLINK(\"http://e/\",\"x\")\r\n\r\n"
+                "Found 1 Hot-Fix\r\n",
+       "PC2,complete,1," + os +
+           ",'=3+3,\"'=HYPERLINK(\"\"http://e/\"\",\"\"x\"\")\"" + tail,
+       ""},
+      {"a symbolic link is not followed", "link.txt", kComplete,
+       "link,unreadable,,,,,not a report: a symbolic link,,\r\n", ""},
+      {"a count that is no count", "PC3.txt",
+       kStart + "\r\nFound -1 Hot-Fix\r\n",
+       "PC3,incomplete,," + os + ",,Found -1 Hot-Fix,cut short after line 7" +
+           tail.substr(1),
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    Platform().pathSeparators = "/";
+    Platform().folders = {"share"};
+    AddFile("share/" + c.file, c.bytes);
+    Platform().files["share/link.txt"].symbolicLink = true;
+    if (c.file != "link.txt") Platform().files.erase("share/link.txt");
+
+    RunTable({"share"});
+    EXPECT_EQ(Platform().output, kHeader + c.row);
+    EXPECT_EQ(Platform().errorOutput, c.errors);
+  }
+}
+
+TEST_F(TableProgramTest, OwnerOfEachFileIsItsLastColumn) {
+  Platform().folders = {"share"};
+  AddFile("share/PC1.txt", kNoHotfixes);
+  AddFile("share/PC2.txt", kNoHotfixes);
+  Platform().files["share/PC1.txt"].owner = "DOMAIN\\PC1$";
+  EXPECT_EQ(RunTable({"share"}), kTableComplete);
+  const std::string row =
+      ",complete,0,Windows 2000 Service Pack 4 (Build 2195),,,,"
+      "2026-12-01T10:00:05Z,";
+  EXPECT_EQ(Platform().output,
+            kHeader + ("PC1" + row + "DOMAIN\\PC1$\r\nPC2" + row + "\r\n"));
+}
+
 TEST_F(TableProgramTest, ByteOrderMarkComesFirst) {
   AddFile("a.txt", kNoHotfixes);
   EXPECT_EQ(RunTable({"--bom", "a.txt"}), kTableComplete);
@@ -181,9 +260,9 @@ TEST_F(TableProgramTest, SecondBytesOfDoubleByteNamesAreNoDelimiters) {
   AddFile("\x94\\/\x95\\.txt", kNoHotfixes);
   EXPECT_EQ(RunTable({"\x94\\"}), 0);
   EXPECT_EQ(Platform().output,
-            kHeader + std::string("\xC2\x95\\,complete,0,Windows 2000 Service "
+            kHeader + std::string("<U+0095>\\,complete,0,Windows 2000 Service "
                                   "Pack 4 (Build 2195),,,,"
-                                  "2026-12-01T10:00:05Z\r\n"));
+                                  "2026-12-01T10:00:05Z,\r\n"));
 }
 
 }  // namespace
