@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -213,6 +214,53 @@ TEST(BaselineTest, OneVerdictPerReportAndRequirement) {
     EXPECT_EQ(verdict.hotfix, c.hotfix);
     EXPECT_EQ(IsExposed(verdict.state),
               state == "missing" || state == "no update");
+  }
+}
+
+// The sample the project ships: it reads, and says what its sources say.
+TEST(BaselineTest, ShippedWormBulletins) {
+  const std::string path =
+      std::string(HOTFIXES_SOURCE_DIR) + "/baselines/worm-bulletins.txt";
+  std::ifstream file(path, std::ios::binary);
+  ASSERT_TRUE(file) << path;
+  std::stringstream text;
+  text << file.rdbuf();
+  Baseline baseline;
+  std::string error;
+  ASSERT_TRUE(baseline.Parse(text.str(), "worm-bulletins.txt", error)) << error;
+
+  struct Case {
+    const char* os;
+    const char* entries;      // separated by blanks
+    const char* requirement;  // empty: every one
+    const char* state;
+  };
+  const char kW2kSp4[] =
+      "Windows 2000 Professional Service Pack 4 (Build 2195)";
+  const Case cases[] = {
+      {kXpSp1, "", "MS08-067", "no update"},
+      {kXpSp3, "KB4012598", "MS08-067", "missing"},
+      {kXpSp3, "KB4012598", "MS17-010", "installed"},
+      {kXpSp3, "", "MS03-026", "installed"},
+      {kW2kSp4, "", "MS17-010", "no update"},
+      {kNt4Sp6a, "Q823980", "MS03-026", "installed"},
+      {"Windows NT product family? Professional Service Pack 1 (Build 7601)",
+       "KB4012212", "", "not covered"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.os) + " / " + c.requirement);
+    const MachineReport report =
+        ReportOf(c.os, ReportStatus::kComplete, c.entries);
+    const std::map<std::string, Verdict> verdicts =
+        VerdictsOf(baseline, report);
+    int judged = 0;
+    for (const auto& verdict : verdicts) {
+      if (*c.requirement && verdict.first != c.requirement) continue;
+      SCOPED_TRACE(verdict.first);
+      EXPECT_EQ(VerdictStateName(verdict.second.state), std::string(c.state));
+      ++judged;
+    }
+    EXPECT_GT(judged, 0);
   }
 }
 
