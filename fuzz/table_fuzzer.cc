@@ -6,7 +6,12 @@
 //  - a sample report cut at any byte (input that starts with 'C'): cut
 //    short, never complete or failed, with the entries before the cut as
 //    the whole report has them, the last at most shortened: its name and
-//    comment the start of the whole one's.
+//    comment the start of the whole one's;
+//  - a baseline (input that starts with 'B'): read, or refused with the
+//    file and line of its fault; read, it gives every sample report, on
+//    each of a few Windows, one verdict per requirement, a hotfix text
+//    exactly with those that name one and "missing" only in a complete
+//    report.
 // The sanitizers the target is built with catch every access out of bounds.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -14,10 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/platform-fake.h"
+#include "table/baseline.h"
 #include "table/report_parser.h"
 #include "table/text_decoding.h"
+#include "table/windows_release.h"
 
 namespace {
 
@@ -51,6 +59,15 @@ const std::string kSamples[] = {
         "'Comments' has the wrong type.\r\n\r\n",
     kStart + kHotfixes + "Runtime error 217 at 0040ABCD\r\n",
     Utf16Le(kStart + kHotfixes + "\r\nFound 7 Hot-Fix\r\n"),
+};
+
+// Windows a baseline may treat each in its own way.
+const char* const kOsLines[] = {
+    "Windows XP Professional Service Pack 3 (Build 2600)",
+    "Windows NT Workstation 4.0 Service Pack 6a (Build 1381)",
+    ("Windows .NET Server 2003 family, Professional Service Pack 2 "
+     "(Build 3790)"),
+    "Windows 98 SE ",
 };
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -89,6 +106,44 @@ void CheckConsistent(const MachineReport& report) {
     utf8 = utf8 && IsUtf8(entry.name) && IsUtf8(entry.comment);
   }
   Expect(utf8, "a text that is not UTF-8");
+  const WindowsRelease release = WindowsReleaseOf(report.os);
+  Expect(release.known() != release.Display().empty(),
+         "a known Windows without a name, or the other way round");
+}
+
+void CheckVerdicts(const Baseline& baseline, const MachineReport& report) {
+  const std::vector<Verdict> verdicts =
+      baseline.Judge(report, WindowsReleaseOf(report.os));
+  Expect(verdicts.size() == baseline.requirements().size(),
+         "not one verdict per requirement");
+  for (const Verdict& verdict : verdicts) {
+    const bool named = verdict.state == VerdictState::kInstalled ||
+                       verdict.state == VerdictState::kMissing;
+    Expect(named != verdict.hotfix.empty(),
+           std::string("a hotfix text out of place: ") +
+               VerdictStateName(verdict.state));
+    Expect(verdict.state != VerdictState::kMissing ||
+               report.status == ReportStatus::kComplete,
+           "missing in a report that is not complete");
+  }
+}
+
+void CheckBaseline(const std::string& text) {
+  Baseline baseline;
+  std::string error;
+  if (!baseline.Parse(text, "fuzz.txt", error)) {
+    Expect(baseline.empty() && error.compare(0, 9, "fuzz.txt:") == 0,
+           "a fault without its file: " + error);
+    return;
+  }
+  Expect(!baseline.empty(), "a baseline read without requirements");
+  for (const std::string& sample : kSamples) {
+    MachineReport report = Read(sample);
+    for (const char* os : kOsLines) {
+      report.os = os;
+      CheckVerdicts(baseline, report);
+    }
+  }
 }
 
 void CheckCut(const std::string& sample, std::size_t cut) {
@@ -131,6 +186,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
             0, sizeof kSamples / sizeof kSamples[0] - 1)];
     CheckCut(sample,
              input.ConsumeIntegralInRange<std::size_t>(0, sample.size()));
+    return 0;
+  }
+  if (size > 0 && data[0] == 'B') {
+    input.ConsumeIntegral<char>();
+    CheckBaseline(input.ConsumeRemainingBytesAsString());
     return 0;
   }
   CheckConsistent(Read(input.ConsumeRemainingBytesAsString()));
