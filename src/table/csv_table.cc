@@ -44,7 +44,8 @@ void AppendField(std::string_view field, std::string& out) {
 }  // namespace
 
 void WriteCsvHeader(TextOutput& out) {
-  out << "machine,status,found,os,hotfix,comment,problem,reported,owner\r\n";
+  out << "machine,status,found,os,windows,hotfix,comment,problem,reported,"
+         "owner\r\n";
 }
 
 void WriteCsvRows(const MachineReport& report, TextOutput& out) {
@@ -57,6 +58,8 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   AppendField(report.found, before);
   before += ',';
   AppendField(report.os, before);
+  before += ',';
+  AppendField(report.windows, before);
   before += ',';
   after += ',';
   AppendField(report.problem, after);
@@ -76,6 +79,37 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
     row += ',';
     AppendField(entry.comment, row);
     row += after;
+    out << row;
+  }
+}
+
+void WriteCsvFindingsHeader(TextOutput& out) {
+  out << "machine,status,windows,requirement,title,state,hotfix,reported\r\n";
+}
+
+void WriteCsvFindings(const MachineReport& report, const Baseline& baseline,
+                      const std::vector<Verdict>& verdicts, TextOutput& out) {
+  std::string before, row;
+  AppendField(report.machine, before);
+  before += ',';
+  before += StatusName(report.status);
+  before += ',';
+  AppendField(report.windows, before);
+  before += ',';
+  const std::vector<BaselineRequirement>& requirements =
+      baseline.requirements();
+  for (std::size_t i = 0; i < requirements.size(); ++i) {
+    row.assign(before);
+    AppendField(requirements[i].id, row);
+    row += ',';
+    AppendField(requirements[i].title, row);
+    row += ',';
+    row += VerdictStateName(verdicts[i].state);
+    row += ',';
+    AppendField(verdicts[i].hotfix, row);
+    row += ',';
+    row += report.reported;
+    row += "\r\n";
     out << row;
   }
 }

@@ -13,7 +13,10 @@ void SortUnique(std::vector<std::size_t>& columns) {
 
 }  // namespace
 
-FleetBuilder::FleetBuilder(const RequiredHotfixes& required) {
+FleetBuilder::FleetBuilder(const RequiredHotfixes& required,
+                           const Baseline& baseline) {
+  fleet_.requirements = baseline.requirements();
+  FindingText(std::string_view());
   for (const std::string& name : required.names()) {
     const std::size_t column = ColumnOf(name);
     fleet_.columns[column].required = true;
@@ -33,12 +36,25 @@ std::size_t FleetBuilder::ColumnOf(const std::string& name) {
   return column;
 }
 
-void FleetBuilder::Add(const MachineReport& report) {
+std::uint32_t FleetBuilder::FindingText(std::string_view text) {
+  const auto index = static_cast<std::uint32_t>(fleet_.findingTexts.size());
+  const auto added = findingTextIndex_.emplace(std::string(text), index);
+  if (added.second) fleet_.findingTexts.emplace_back(text);
+  return added.first->second;
+}
+
+void FleetBuilder::Add(const MachineReport& report,
+                       const std::vector<Verdict>& verdicts) {
   FleetMachine machine;
   machine.machine = report.machine;
   machine.status = report.status;
   machine.found = report.found;
   machine.os = report.os;
+  machine.windows = report.windows;
+  machine.findings.reserve(verdicts.size());
+  for (const Verdict& verdict : verdicts) {
+    machine.findings.push_back({verdict.state, FindingText(verdict.hotfix)});
+  }
   machine.problem = report.problem;
   machine.reported = report.reported;
   machine.owner = report.owner;

@@ -4,10 +4,12 @@
 #define HOTFIXES_TABLE_FLEET_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "table/baseline.h"
 #include "table/hotfix_names.h"
 #include "table/machine_report.h"
 
@@ -16,35 +18,49 @@ struct FleetColumn {
   bool required = false;
 };
 
+// A machine's verdict on one requirement, small: a fleet has thousands of
+// machines and a baseline hundreds of requirements.
+struct FleetFinding {
+  VerdictState state = VerdictState::kUnknown;
+  std::uint32_t hotfix = 0;  // into Fleet::findingTexts
+};
+
 struct FleetMachine {
   std::string machine;
   ReportStatus status = ReportStatus::kUnreadable;
-  std::string found, os, problem, reported, owner;
+  std::string found, os, windows, problem, reported, owner;
   std::size_t entryCount = 0;
-  std::vector<std::size_t> present;  // columns it has, ascending
-  std::vector<std::size_t> lacking;  // required columns it has not, ascending
+  std::vector<std::size_t> present;    // columns it has, ascending
+  std::vector<std::size_t> lacking;    // required columns it has not, ascending
+  std::vector<FleetFinding> findings;  // by requirement; none without one
 };
 
 struct Fleet {
   std::vector<FleetColumn> columns;    // hotfixes, in the order of their keys
   std::vector<FleetMachine> machines;  // in table order
+  std::vector<BaselineRequirement> requirements;  // of the baseline, if any
+  // The texts of the findings' hotfixes, each once; the first is empty.
+  std::vector<std::string> findingTexts;
 };
 
 // Builds the fleet one report at a time, keeping no entry's comment.
 class FleetBuilder {
  public:
-  explicit FleetBuilder(const RequiredHotfixes& required);
-  void Add(const MachineReport& report);
+  FleetBuilder(const RequiredHotfixes& required, const Baseline& baseline);
+  // `verdicts`: the report's on each requirement of the baseline.
+  void Add(const MachineReport& report, const std::vector<Verdict>& verdicts);
   // The fleet, its columns ordered; the builder is spent.
   Fleet Finish();
 
  private:
   std::size_t ColumnOf(const std::string& name);
+  std::uint32_t FindingText(std::string_view text);
 
   Fleet fleet_;
   std::vector<std::string> keys_;  // of each column
   std::unordered_map<std::string, std::size_t> columnByKey_;
   std::vector<std::size_t> requiredColumns_;
+  std::unordered_map<std::string, std::uint32_t> findingTextIndex_;
 };
 
 #endif  // HOTFIXES_TABLE_FLEET_H_

@@ -22,6 +22,7 @@
 #include "table/html_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -55,51 +56,61 @@ const char kStyle[] =
     "thead th{position:sticky;top:0;z-index:2;background:#e8e8e8}"
     "#machines th,#machines td{padding:2px 6px;text-align:left;"
     "vertical-align:top}"
-    "#machines td:nth-child(4),#machines td:nth-child(5),"
+    "#machines td:nth-child(5),#machines td:nth-child(6),"
     "#machines td.l{text-align:right}"
     "#machines td.l{background:#d9302c;color:#fff;font-weight:bold}"
-    "#matrix td{min-width:15px;height:15px;padding:0;text-align:center;"
+    ".mx td{min-width:15px;height:15px;padding:0;text-align:center;"
     "font-size:11px;line-height:15px}"
-    "#matrix thead th{vertical-align:bottom;padding:4px 0;font-size:11px;"
+    ".mx thead th{vertical-align:bottom;padding:4px 0;font-size:11px;"
     "font-weight:normal}"
-    "#matrix thead span{display:inline-block;writing-mode:vertical-rl;"
+    ".mx thead span{display:inline-block;writing-mode:vertical-rl;"
     "transform:rotate(180deg);white-space:nowrap;max-height:14em;"
     "overflow:hidden;text-overflow:ellipsis}"
-    "#matrix thead th.q{font-weight:bold;color:#a4161a}"
-    "#matrix tbody th{position:sticky;left:0;z-index:1;background:#f4f4f4;"
+    ".mx thead th.q{font-weight:bold;color:#a4161a}"
+    ".mx tbody th{position:sticky;left:0;z-index:1;background:#f4f4f4;"
     "text-align:left;white-space:nowrap;padding:0 6px;font-weight:normal}"
     // A name of any length leaves the matrix in view; the title holds it
     // whole.
-    "#matrix tbody th span{display:inline-block;max-width:16em;"
+    ".mx tbody th span{display:inline-block;max-width:16em;"
     "overflow:hidden;text-overflow:ellipsis;vertical-align:top}"
-    "#machines td:first-child{max-width:16em;overflow-wrap:anywhere}"
-    "#matrix thead th:first-child{left:0;z-index:3;text-align:left;"
+    ".mx thead th:first-child{left:0;z-index:3;text-align:left;"
     "padding:4px 6px;font-size:13px}"
-    "#matrix tbody th i{font-style:normal;font-size:10px;margin-left:6px;"
+    ".mx tbody th i{font-style:normal;font-size:10px;margin-left:6px;"
     "padding:0 3px;border-radius:2px;background:#fff}"
-    "#matrix tbody tr:hover th{background:#ffe066}"
-    "#matrix td[title]{background:#d6efd0;color:#23661f}"
-    "#matrix td.l{background:#d9302c;color:#fff;font-weight:bold}"
+    ".mx tbody tr:hover th{background:#ffe066}"
+    ".mx td[title]{background:#d6efd0;color:#23661f}"
+    ".mx td.l{background:#d9302c;color:#fff;font-weight:bold}"
     // A report that is not complete: its row in a colour of its status;
     // in the matrix its empty cells hatched, since they are not known.
     "tr.f>*{background:#fbd3b0}"
     "tr.i>*{background:#fbe9a6}"
     "tr.u>*{background:#dcdcdc}"
-    "#matrix tr.f>th{background:#f5b582}"
-    "#matrix tr.i>th{background:#f3d675}"
-    "#matrix tr.u>th{background:#c4c4c4}"
-    "#matrix tr.f>td:empty{background:repeating-linear-gradient(135deg,"
+    ".mx tr.f>th{background:#f5b582}"
+    ".mx tr.i>th{background:#f3d675}"
+    ".mx tr.u>th{background:#c4c4c4}"
+    ".mx tr.f>td:empty{background:repeating-linear-gradient(135deg,"
     "#fff 0 3px,#fbd3b0 3px 6px)}"
-    "#matrix tr.i>td:empty{background:repeating-linear-gradient(135deg,"
+    ".mx tr.i>td:empty{background:repeating-linear-gradient(135deg,"
     "#fff 0 3px,#fbe9a6 3px 6px)}"
-    "#matrix tr.u>td:empty{background:repeating-linear-gradient(135deg,"
+    ".mx tr.u>td:empty{background:repeating-linear-gradient(135deg,"
     "#fff 0 3px,#dcdcdc 3px 6px)}"
     ".lg span{display:inline-block;min-width:15px;padding:0 3px;"
     "margin:0 3px 0 10px;text-align:center}"
     ".lg .p{background:#d6efd0;color:#23661f}"
     ".lg .l{background:#d9302c;color:#fff;font-weight:bold}"
     ".lg .f{background:#fbd3b0}.lg .i{background:#fbe9a6}"
-    ".lg .u{background:#dcdcdc}";
+    ".lg .u{background:#dcdcdc}"
+    // A requirement's state, in the findings and in their legend.
+    ".mx td.si,.lg .si,#exposure .si{background:#d6efd0;color:#23661f}"
+    ".mx td.sm,.lg .sm,#exposure .sm{background:#d9302c;color:#fff;"
+    "font-weight:bold}"
+    ".mx td.sn,.lg .sn,#exposure .sn{background:#7a1020;color:#fff;"
+    "font-weight:bold}"
+    ".mx td.sa,.lg .sa{background:#eef3f8;color:#567}"
+    ".mx td.sc,.lg .sc{background:#fff6cc;color:#765}"
+    ".mx td.su,.lg .su{background:#dcdcdc;color:#444}"
+    "#exposure th,#exposure td{padding:2px 6px;text-align:right}"
+    "#exposure :is(th,td):nth-child(-n+2){text-align:left}";
 
 void AppendEscaped(std::string_view text, std::string& out) {
   for (char c : text) {
@@ -197,7 +208,7 @@ void WriteHead(const Fleet& fleet, TextOutput& out) {
          "<title>Hotfixes of "
       << Plural(fleet.machines.size(), "machine", "machines")
       << "</title>\n<style>" << kStyle
-      << "#matrix tbody tr{scroll-margin-top:" << HeaderHeight(fleet)
+      << ".mx tbody tr{scroll-margin-top:" << HeaderHeight(fleet)
       << "}</style></head>\n<body>\n";
 }
 
@@ -228,7 +239,12 @@ void WriteCounts(const Fleet& fleet, const FleetCounts& counts,
           << " of them with a report that is not complete)";
     }
   }
-  out << "</ul>\n<p><a href=#machines>Machines</a> &middot; "
+  out << "</ul>\n<p>";
+  if (!fleet.requirements.empty()) {
+    out << "<a href=#exposure>Exposure</a> &middot; "
+           "<a href=#findings>Requirements by machine</a> &middot; ";
+  }
+  out << "<a href=#machines>Machines</a> &middot; "
          "<a href=#matrix>Hotfixes by machine</a>\n";
 }
 
@@ -244,7 +260,7 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
                        TextOutput& out) {
   const bool required = counts.required > 0;
   out << "<h2>Machines</h2>\n<table id=machines><thead><tr><th>Machine"
-         "<th>Status<th>OS<th>Found<th>Entries"
+         "<th>Status<th>OS<th>Windows<th>Found<th>Entries"
       << (required ? "<th>Lacks" : "")
       << "<th>Problem<th>Reported<th>Owner</thead>\n<tbody>\n";
   std::string row;
@@ -256,6 +272,8 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
     AppendEscaped(machine.machine, row);
     row.append("</a><td>").append(StatusName(machine.status)).append("<td>");
     AppendEscaped(machine.os, row);
+    row += "<td>";
+    AppendEscaped(machine.windows, row);
     row += "<td>";
     AppendEscaped(machine.found, row);
     row.append("<td>").append(std::to_string(machine.entryCount));
@@ -289,7 +307,7 @@ void WriteLegend(TextOutput& out) {
 void WriteMatrixHeader(const Fleet& fleet, const FleetCounts& counts,
                        TextOutput& out) {
   const std::string machines = std::to_string(fleet.machines.size());
-  out << "<table id=matrix><thead><tr><th>Machine";
+  out << "<table id=matrix class=mx><thead><tr><th>Machine";
   std::string cell;
   for (std::size_t c = 0; c < fleet.columns.size(); ++c) {
     const FleetColumn& column = fleet.columns[c];
@@ -355,12 +373,139 @@ void WriteMatrix(const Fleet& fleet, const FleetCounts& counts,
   out << "</tbody></table>\n";
 }
 
+// --- Findings: a baseline's verdicts ---------------------------------------
+
+const int kStateCount = static_cast<int>(VerdictState::kUnknown) + 1;
+
+struct StateLook {
+  const char* cellClass;
+  const char* mark;
+};
+
+StateLook LookOf(VerdictState state) {
+  switch (state) {
+    case VerdictState::kInstalled: return {"si", kPresentMark};
+    case VerdictState::kMissing: return {"sm", kLackingMark};
+    case VerdictState::kNoUpdate: return {"sn", "!"};
+    case VerdictState::kNotAffected: return {"sa", "&ndash;"};
+    case VerdictState::kNotCovered: return {"sc", "?"};
+    case VerdictState::kUnknown: break;
+  }
+  return {"su", "&middot;"};
+}
+
+// Machines in each state, by requirement.
+std::vector<std::array<std::size_t, kStateCount>> CountStates(
+    const Fleet& fleet) {
+  std::vector<std::array<std::size_t, kStateCount>> counts(
+      fleet.requirements.size(), std::array<std::size_t, kStateCount>{});
+  for (const FleetMachine& machine : fleet.machines) {
+    for (std::size_t i = 0; i < machine.findings.size(); ++i) {
+      ++counts[i][static_cast<int>(machine.findings[i].state)];
+    }
+  }
+  return counts;
+}
+
+void WriteExposure(const Fleet& fleet, TextOutput& out) {
+  out << "<h2>Exposure</h2>\n<table id=exposure><thead><tr><th>Requirement"
+         "<th>Title";
+  for (int s = 0; s < kStateCount; ++s) {
+    out << "<th>" << VerdictStateName(static_cast<VerdictState>(s));
+  }
+  out << "</thead>\n<tbody>\n";
+  const auto counts = CountStates(fleet);
+  std::string row;
+  for (std::size_t i = 0; i < fleet.requirements.size(); ++i) {
+    row.assign("<tr><td>");
+    AppendEscaped(fleet.requirements[i].id, row);
+    row += "<td>";
+    AppendEscaped(fleet.requirements[i].title, row);
+    for (int s = 0; s < kStateCount; ++s) {
+      const auto state = static_cast<VerdictState>(s);
+      row += "<td";
+      // The machines exposed stand out.
+      if (counts[i][s] > 0 && IsExposed(state)) {
+        row.append(" class=").append(LookOf(state).cellClass);
+      }
+      row.append(">").append(std::to_string(counts[i][s]));
+    }
+    out << row << "</tr>\n";
+  }
+  out << "</tbody></table>\n";
+}
+
+void WriteFindingsLegend(TextOutput& out) {
+  out << "<p class=lg>Cells:";
+  for (int s = 0; s < kStateCount; ++s) {
+    const auto state = static_cast<VerdictState>(s);
+    out << "<span class=" << LookOf(state).cellClass << ">"
+        << LookOf(state).mark << "</span>" << VerdictStateName(state);
+  }
+  out << ". Missing and no update: exposed. The title of a cell names the"
+         " hotfix that satisfies it, or those that would.\n";
+}
+
+void AppendFindingsRow(const Fleet& fleet, const FleetMachine& machine,
+                       std::string& row) {
+  const std::string name = Escaped(machine.machine);
+  AppendRowStart(machine, row);
+  row.append("><th title=\"").append(name).append("\"><span>").append(name);
+  row += "</span>";
+  if (machine.status != ReportStatus::kComplete) {
+    row.append("<i>").append(StatusName(machine.status)).append("</i>");
+  }
+  for (std::size_t i = 0; i < machine.findings.size(); ++i) {
+    const FleetFinding& finding = machine.findings[i];
+    const StateLook look = LookOf(finding.state);
+    row.append("<td class=").append(look.cellClass).append(" title=\"");
+    row.append(name).append(": ");
+    AppendEscaped(fleet.requirements[i].id, row);
+    row.append(" ").append(VerdictStateName(finding.state));
+    const std::string& hotfix = fleet.findingTexts[finding.hotfix];
+    if (!hotfix.empty()) {
+      row += " (";
+      AppendEscaped(hotfix, row);
+      row += ")";
+    }
+    row.append("\">").append(look.mark);
+  }
+  row += "</tr>\n";
+}
+
+void WriteFindings(const Fleet& fleet, TextOutput& out) {
+  out << "<h2>Requirements by machine</h2>\n";
+  WriteFindingsLegend(out);
+  out << "<table id=findings class=mx><thead><tr><th>Machine";
+  std::string row;
+  for (const BaselineRequirement& requirement : fleet.requirements) {
+    row.assign("<th title=\"");
+    AppendEscaped(requirement.id, row);
+    row += ": ";
+    AppendEscaped(requirement.title, row);
+    row += "\"><span>";
+    AppendEscaped(requirement.id, row);
+    out << row << "</span>";
+  }
+  out << "</thead>\n<tbody>\n";
+  for (const FleetMachine& machine : fleet.machines) {
+    row.clear();
+    AppendFindingsRow(fleet, machine, row);
+    out << row;
+  }
+  out << "</tbody></table>\n";
+}
+
 }  // namespace
 
 void WriteHtmlPage(const Fleet& fleet, TextOutput& out) {
   const FleetCounts counts = CountFleet(fleet);
   WriteHead(fleet, out);
   WriteCounts(fleet, counts, out);
+  if (!fleet.requirements.empty()) {
+    WriteExposure(fleet, out);
+    WriteFindings(fleet, out);
+  }
   WriteMachineTable(fleet, counts, out);
   WriteMatrix(fleet, counts, out);
   out << "</body></html>\n";

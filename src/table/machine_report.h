@@ -26,6 +26,7 @@ struct MachineReport {
   ReportStatus status = ReportStatus::kUnreadable;
   std::string found;  // the count line's number; empty unless complete
   std::string os;
+  std::string windows;  // which Windows and service pack the OS line names
   std::vector<HotfixEntry> entries;
   std::string problem;   // empty for a complete report
   std::string reported;  // the file's modification time, YYYY-MM-DDTHH:MM:SSZ

@@ -6,6 +6,7 @@
 #include <new>
 #include <string_view>
 
+#include "table/baseline.h"
 #include "table/csv_table.h"
 #include "table/file_access.h"
 #include "table/fleet.h"
@@ -15,12 +16,13 @@
 #include "table/text_decoding.h"
 #include "table/text_output.h"
 #include "table/visible_text.h"
+#include "table/windows_release.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: hotfixes-table [--format csv|html] [--bom] [--require FILE] "
-    "[--codepage N] PATH...";
+    "usage: hotfixes-table [--format csv|html] [--bom] "
+    "[--require FILE | --baseline FILE] [--codepage N] PATH...";
 const UINT kDefaultCodePage = 1252;
 // Far beyond any report (a few hundred kilobytes for thousands of
 // hotfixes): a larger file is something else and is not read into memory,
@@ -33,6 +35,7 @@ struct Options {
   Format format = Format::kCsv;
   bool byteOrderMark = false;
   std::string requireFile;
+  std::string baselineFile;
   UINT codePage = kDefaultCodePage;
   std::vector<std::string> paths;
   bool help = false;
@@ -82,7 +85,7 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       continue;
     }
     if (argument != "--format" && argument != "--require" &&
-        argument != "--codepage") {
+        argument != "--baseline" && argument != "--codepage") {
       throw UsageError{"unknown option " + argument};
     }
     if (i + 1 == arguments.size()) {
@@ -96,6 +99,8 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       options.format = value == "csv" ? Format::kCsv : Format::kHtml;
     } else if (argument == "--require") {
       options.requireFile = value;
+    } else if (argument == "--baseline") {
+      options.baselineFile = value;
     } else if (!ParseCodePage(value, options.codePage) ||
                !platform::IsValidCodePage(options.codePage)) {
       throw UsageError{"unknown code page " + value};
@@ -106,6 +111,9 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   }
   if (options.byteOrderMark && options.format != Format::kCsv) {
     throw UsageError{"--bom goes with the CSV only"};
+  }
+  if (!options.requireFile.empty() && !options.baselineFile.empty()) {
+    throw UsageError{"--require and --baseline do not go together"};
   }
   return options;
 }
@@ -122,15 +130,14 @@ std::string ShownPath(const std::string& path) {
   return Visible(Utf8Path(path));
 }
 
-RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
-  RequiredHotfixes required;
-  if (options.requireFile.empty()) return required;
+// The text of a file the auditor names, read like a report: its
+// byte-order mark, else the code page.
+std::string ReadAuditorFile(const std::string& path, UINT codePage) {
   std::string bytes, text, problem;
   FileFacts facts;
   DWORD error = 0;
-  const std::string shown = ShownPath(options.requireFile);
-  switch (
-      ReadWholeFile(options.requireFile, kLargestReport, bytes, facts, error)) {
+  const std::string shown = ShownPath(path);
+  switch (ReadWholeFile(path, kLargestReport, bytes, facts, error)) {
     case ReadResult::kFailed:
       throw UsageError{"cannot read " + shown + ": " +
                        DescribeSystemError(error)};
@@ -138,11 +145,28 @@ RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
       throw UsageError{"cannot read " + shown + ": too large"};
     case ReadResult::kRead: break;
   }
-  if (!DecodeFileText(bytes, options.codePage, text, problem)) {
+  if (!DecodeFileText(bytes, codePage, text, problem)) {
     throw UsageError{"cannot read " + shown + ": " + problem};
   }
-  required.Parse(text);
+  return text;
+}
+
+RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
+  RequiredHotfixes required;
+  if (options.requireFile.empty()) return required;
+  required.Parse(ReadAuditorFile(options.requireFile, options.codePage));
   return required;
+}
+
+Baseline ReadBaseline(const Options& options) {
+  Baseline baseline;
+  if (options.baselineFile.empty()) return baseline;
+  std::string error;
+  if (!baseline.Parse(ReadAuditorFile(options.baselineFile, options.codePage),
+                      ShownPath(options.baselineFile), error)) {
+    throw UsageError{error};
+  }
+  return baseline;
 }
 
 bool EndsWithTxt(const std::string& name) {
@@ -264,6 +288,7 @@ bool ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
   report.problem.clear();
   report.reported.clear();
   report.owner.clear();
+  report.windows.clear();
   report.status = ReportStatus::kUnreadable;
   ReadReportFile(file, codePage, bytes, text, report);
   report.machine = file.machine;
@@ -295,41 +320,94 @@ void ListLackedHotfixes(const MachineReport& report,
   errors << "\r\n";
 }
 
-int WriteTable(const Options& options, const RequiredHotfixes& required,
+// "PC042 (Windows XP SP1): MS08-067 no update; MS04-011 missing
+// (KB835732)": the requirements the machine is exposed to. False, and
+// nothing written, when there are none.
+bool ListExposures(const MachineReport& report, const Baseline& baseline,
+                   const std::vector<Verdict>& verdicts, TextOutput& errors) {
+  std::string line;
+  for (std::size_t i = 0; i < verdicts.size(); ++i) {
+    if (!IsExposed(verdicts[i].state)) continue;
+    line += line.empty() ? ": " : "; ";
+    line.append(baseline.requirements()[i].id).append(" ");
+    line += VerdictStateName(verdicts[i].state);
+    if (!verdicts[i].hotfix.empty()) {
+      line.append(" (").append(verdicts[i].hotfix).append(")");
+    }
+  }
+  if (line.empty()) return false;
+  errors << report.machine << " (" << report.windows;
+  if (report.status != ReportStatus::kComplete) {
+    errors << ", " << StatusName(report.status);
+  }
+  errors << ")" << line << "\r\n";
+  return true;
+}
+
+// What the table is judged by: a list of required hotfixes, or a
+// baseline, or neither.
+struct Judgement {
+  const RequiredHotfixes& required;
+  const Baseline& baseline;
+};
+
+// Whether a complete report falls short of what the table is judged by;
+// says so on standard error for any report.
+bool JudgeReport(const MachineReport& report,
+                 const std::vector<Verdict>& verdicts,
+                 const Judgement& judgement, TextOutput& errors) {
+  const bool complete = report.status == ReportStatus::kComplete;
+  if (!judgement.baseline.empty()) {
+    return ListExposures(report, judgement.baseline, verdicts, errors) &&
+           complete;
+  }
+  // Of a report that could not be read nothing is known, not even what
+  // it lacks: its status says so.
+  if (report.status == ReportStatus::kUnreadable) return false;
+  const std::vector<std::string> lacked = judgement.required.LackedBy(report);
+  if (lacked.empty()) return false;
+  ListLackedHotfixes(report, lacked, errors);
+  return complete;
+}
+
+int WriteTable(const Options& options, const Judgement& judgement,
                const std::vector<ReportFile>& files, TextOutput& errors) {
   TextOutput table(STD_OUTPUT_HANDLE);
+  const Baseline& baseline = judgement.baseline;
   std::unique_ptr<FleetBuilder> fleet;
   if (options.format == Format::kHtml) {
-    fleet = std::make_unique<FleetBuilder>(required);
+    fleet = std::make_unique<FleetBuilder>(judgement.required, baseline);
   } else {
     // Excel reads a CSV without it in the ANSI code page.
     if (options.byteOrderMark) table << "\xEF\xBB\xBF";
-    WriteCsvHeader(table);
+    if (baseline.empty()) {
+      WriteCsvHeader(table);
+    } else {
+      WriteCsvFindingsHeader(table);
+    }
   }
   bool problems = false, lacking = false;
   std::string bytes, text;
   MachineReport report;
+  std::vector<Verdict> verdicts;
   for (const ReportFile& file : files) {
     if (ReadReport(file, options.codePage, bytes, text, report)) {
       errors << "hotfixes-table: " << ShownPath(file.path)
              << ": characters that cannot be seen or that move text, shown"
                 " as <U+code point>\r\n";
     }
+    const WindowsRelease release = WindowsReleaseOf(report.os);
+    report.windows = release.Display();
+    if (!baseline.empty()) verdicts = baseline.Judge(report, release);
     if (fleet) {
-      fleet->Add(report);
-    } else {
+      fleet->Add(report, verdicts);
+    } else if (baseline.empty()) {
       WriteCsvRows(report, table);
+    } else {
+      WriteCsvFindings(report, baseline, verdicts, table);
     }
-    const bool complete = report.status == ReportStatus::kComplete;
-    problems = problems || !complete;
-    // Of a report that could not be read nothing is known, not even what
-    // it lacks: its status says so.
-    if (report.status == ReportStatus::kUnreadable) continue;
-    const std::vector<std::string> lacked = required.LackedBy(report);
-    if (!lacked.empty()) {
-      ListLackedHotfixes(report, lacked, errors);
-      lacking = lacking || complete;
-    }
+    problems = problems || report.status != ReportStatus::kComplete;
+    lacking = JudgeReport(report, verdicts, judgement, errors) || lacking;
   }
   if (fleet) WriteHtmlPage(fleet->Finish(), table);
   table.Flush();
@@ -354,9 +432,10 @@ int RunTable(const std::vector<std::string>& arguments) {
       return kTableComplete;
     }
     const RequiredHotfixes required = ReadRequiredHotfixes(options);
+    const Baseline baseline = ReadBaseline(options);
     const std::vector<ReportFile> files = CollectReportFiles(options);
     WarnAboutSharedNames(files, errors);
-    return WriteTable(options, required, files, errors);
+    return WriteTable(options, Judgement{required, baseline}, files, errors);
   } catch (const UsageError& error) {
     errors << "hotfixes-table: " << error.message << " (" << kUsage << ")\r\n";
     return kTableUsageError;

@@ -1,7 +1,7 @@
 // hotfixes-table: turns a folder of reports into one table.
 //
-//   hotfixes-table [--format csv|html] [--bom] [--require FILE]
-//                  [--codepage N] PATH...
+//   hotfixes-table [--format csv|html] [--bom]
+//                  [--require FILE | --baseline FILE] [--codepage N] PATH...
 #ifndef HOTFIXES_TABLE_TABLE_PROGRAM_H_
 #define HOTFIXES_TABLE_TABLE_PROGRAM_H_
 
@@ -9,9 +9,10 @@
 #include <vector>
 
 // Exit codes.
-const int kTableComplete = 0;       // every report complete, none lacking
-const int kTableLacking = 1;        // a complete report lacks a required fix
-const int kTableUsageError = 2;     // nothing written to standard output
+const int kTableComplete = 0;    // every report complete, none lacking
+const int kTableLacking = 1;     // a complete report lacks a required fix, or
+                                 // is exposed to a requirement of the baseline
+const int kTableUsageError = 2;  // nothing written to standard output
 const int kTableReportProblem = 3;  // a report failed, cut short, unreadable
 const int kTableOutputFailed = 4;   // the table could not be written whole
 

@@ -13,14 +13,18 @@ prefix set up as one end-to-end case (tests/e2e/cases/<case>: its Windows
 version, hotfix keys and locale) under its own COMPUTERNAME. The machines
 of code page 1252 leave their reports in one share, those of code page 932
 (a Japanese Windows) in another: one table is made per code page, the
-second with --codepage 932, as an auditor with both kinds would.
+second with --codepage 932, as an auditor with both kinds would. The
+first share is also judged by the sample baseline, as its findings.
 
-Checked, byte for byte: each table's CSV against expected.csv and
-expected-932.csv, its standard error (the machines that lack a hotfix of
-required.txt) and its exit code. Then the HTML page of the first share is
-rendered in headless Chromium: its rows, marks of present and of lacking
-hotfixes and the rows of reports that are not complete must be what the
-CSV says; the screenshot fleet-page.png is left in DIR. With --update the
+Checked, byte for byte: each table's CSV against expected.csv,
+expected-932.csv and expected-findings.csv, its standard error (the
+machines that lack a hotfix of required.txt, or are exposed to a
+requirement of the baseline) and its exit code. Then the HTML pages of
+the first share are rendered in headless Chromium: the plain page's rows,
+marks of present and of lacking hotfixes and the rows of reports that are
+not complete must be what the CSV says, and the judged page's exposure
+counts and findings what the findings CSV says; the screenshots
+fleet-page.png and fleet-findings.png are left in DIR. With --update the
 expected files are written from this run instead (read them before you
 commit them).
 """
@@ -44,6 +48,7 @@ import run_collect  # noqa: E402
 import run_program  # noqa: E402
 
 E2E_CASES = os.path.join(HERE, "..", "e2e", "cases")
+BASELINE = os.path.join(HERE, "..", "..", "baselines", "worm-bulletins.txt")
 TABLE_TIMEOUT = 120
 # Every report's modification time: 2026-12-01T10:00:05Z, so that the
 # table's "reported" column is the same in every run.
@@ -54,6 +59,9 @@ MACHINES = [
     ("reports", "NT4-WS", "nt40-sp6-q246009", 0),
     ("reports", "W2K-SRV", "win2000-server", 0),
     ("reports", "XP64-PC", "hotfixes-realistic", 0),
+    ("reports", "XP-SP1", "machines/xp-sp1", 0),
+    ("reports", "XP-SP3", "winxp", 0),
+    ("reports", "W2K3-SRV", "win2003", 0),
     ("reports", "WIN7-FAIL", "hotfix-dword-comment", 1),
     ("reports", "win7-nokey", "hotfix-root-deleted", 0),
     ("reports-932", "JP-PC", "hotfixes-japanese", 0),
@@ -64,10 +72,13 @@ MACHINES = [
 TABLES = [
     ("reports", ["--require", "required.txt"], "expected.csv", 3),
     ("reports-932", ["--codepage", "932"], "expected-932.csv", 3),
+    ("reports", ["--baseline", "worm-bulletins.txt"],
+     "expected-findings.csv", 3),
 ]
 EXPECTED_ERRORS = {
     "expected.csv": "expected.err",
     "expected-932.csv": None,
+    "expected-findings.csv": "expected-findings.err",
 }
 
 
@@ -78,9 +89,11 @@ def collect_fleet(wine, arguments, work_dir):
     for share, computer, case, exit_code in MACHINES:
         folder = os.path.join(work_dir, share)
         os.makedirs(folder, exist_ok=True)
+        # A machine the end-to-end cases have none of has a folder here.
+        case_dir = (os.path.join(HERE, case) if "/" in case
+                    else os.path.join(E2E_CASES, case))
         outcome = run_collect.collect_report(
-            wine, kit, folder, computer, os.path.join(E2E_CASES, case),
-            arguments.set_value_exe)
+            wine, kit, folder, computer, case_dir, arguments.set_value_exe)
         problems += ["%s: %s" % (computer, problem) for problem in
                      run_collect.check_outcome(outcome, exit_code, b"")]
         report = os.path.join(folder, computer + ".txt")
@@ -92,9 +105,10 @@ def collect_fleet(wine, arguments, work_dir):
 
 
 def run_table(wine, arguments, options, folder):
-    required = os.path.join(HERE, "required.txt")
+    files = {"required.txt": os.path.join(HERE, "required.txt"),
+             "worm-bulletins.txt": BASELINE}
     argv = [wine.loader, arguments.table] + [
-        run_case.windows_path(required) if option == "required.txt"
+        run_case.windows_path(files[option]) if option in files
         else option for option in options] + [run_case.windows_path(folder)]
     return run_program.run(argv, "file", wine.environment(), TABLE_TIMEOUT)
 
@@ -171,20 +185,34 @@ def expected_marks(csv_bytes, errors):
             "summaryRows": len(machines)}
 
 
-def check_page(wine, arguments, work_dir):
-    outcome = run_table(wine, arguments, ["--format", "html", "--require",
-                                          "required.txt"],
+def write_page(wine, arguments, work_dir, options, name):
+    """The first share's page, written to DIR/name; None when the table
+    did not end as the reports have it."""
+    outcome = run_table(wine, arguments, ["--format", "html"] + options,
                         os.path.join(work_dir, "reports"))
     if outcome.exit_code != 3:
-        return ["page: exit code %s, expected 3" % outcome.exit_code]
-    page = os.path.join(work_dir, "fleet-page.html")
+        return None
+    page = os.path.join(work_dir, name)
     with open(page, "wb") as file:
         file.write(outcome.stdout)
-    with open(os.path.join(HERE, "expected.csv"), "rb") as file:
-        csv_bytes = file.read()
-    with open(os.path.join(HERE, "expected.err"), "rb") as file:
-        errors = file.read()
-    wanted = expected_marks(csv_bytes, errors)
+    return page
+
+
+def read_expected(name):
+    with open(os.path.join(HERE, name), "rb") as file:
+        return file.read()
+
+
+def check_page(wine, arguments, work_dir):
+    page = write_page(wine, arguments, work_dir, ["--require", "required.txt"],
+                      "fleet-page.html")
+    judged = write_page(wine, arguments, work_dir,
+                        ["--baseline", "worm-bulletins.txt"],
+                        "fleet-findings.html")
+    if not page or not judged:
+        return ["page: exit code not 3"]
+    wanted = expected_marks(read_expected("expected.csv"),
+                            read_expected("expected.err"))
     profile = tempfile.mkdtemp(prefix="fleet-page-")
     try:
         browser = check_html_page.Browser(arguments.chromium, profile)
@@ -193,6 +221,11 @@ def check_page(wine, arguments, work_dir):
             browser.load(page, 60)
             got = browser.evaluate(check_html_page.COUNT_MARKS)
             browser.screenshot(os.path.join(work_dir, "fleet-page.png"))
+            browser.load(judged, 60)
+            problems = check_html_page.check_findings_page(
+                browser.evaluate(check_html_page.READ_FINDINGS),
+                read_expected("expected-findings.csv"))
+            browser.screenshot(os.path.join(work_dir, "fleet-findings.png"))
         finally:
             browser.close()
     finally:
@@ -200,8 +233,8 @@ def check_page(wine, arguments, work_dir):
     got.pop("columns", None)
     got.pop("nameWidth", None)
     if got != wanted:
-        return ["page shows %s, the table says %s" % (got, wanted)]
-    return []
+        problems.append("page shows %s, the table says %s" % (got, wanted))
+    return problems
 
 
 def main():

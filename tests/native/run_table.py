@@ -25,11 +25,14 @@ import tempfile
 TIMEOUT = 120
 # Every file's modification time: 2026-12-01T10:00:05Z.
 WRITTEN = 1796119205
-HEADER = b"machine,status,found,os,hotfix,comment,problem,reported,owner\r\n"
+HEADER = (b"machine,status,found,os,windows,hotfix,comment,problem,reported,"
+          b"owner\r\n")
 # Every file is written by this run, under its user: the owner column's.
 OWNER = pwd.getpwuid(os.geteuid()).pw_name.encode()
 WHEN = b",2026-12-01T10:00:05Z," + OWNER + b"\r\n"
 OS = "Windows XP Professional Service Pack 3 (Build 2600)"
+# The os column, and the windows column that follows it.
+OS_AND_WINDOWS = OS.encode() + b",Windows XP SP3"
 NOBODY = 65534
 
 
@@ -59,17 +62,17 @@ def bad_input_files():
         "folder.txt": None,
     }
     rows = (
-        b"big,unreadable,,,,,not a report: larger than 16 MiB" + WHEN +
-        b"cut-character,incomplete,," + OS.encode() +
+        b"big,unreadable,,,,,,not a report: larger than 16 MiB" + WHEN +
+        b"cut-character,incomplete,," + OS_AND_WINDOWS +
         b",KB1,\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\x9b\xb4"
         b"\xe6\x96\xb0,cut short after line 6" + WHEN +
-        b"cut-character,incomplete,," + OS.encode() +
+        b"cut-character,incomplete,," + OS_AND_WINDOWS +
         b",KB2,\xef\xbf\xbd,cut short after line 6" + WHEN +
-        b"empty,unreadable,,,,,empty file" + WHEN +
-        b"garbage,unreadable,,,,,not a report: it holds NUL bytes" + WHEN +
-        b"locked,unreadable,,,,,cannot be read: Permission denied,,\r\n"
-        b"LOUD,complete,0," + OS.encode() + b",,,," + WHEN[1:] +
-        b"nul,unreadable,,,,,not a report: it holds NUL bytes" + WHEN)
+        b"empty,unreadable,,,,,,empty file" + WHEN +
+        b"garbage,unreadable,,,,,,not a report: it holds NUL bytes" + WHEN +
+        b"locked,unreadable,,,,,,cannot be read: Permission denied,,\r\n"
+        b"LOUD,complete,0," + OS_AND_WINDOWS + b",,,," + WHEN[1:] +
+        b"nul,unreadable,,,,,,not a report: it holds NUL bytes" + WHEN)
     return files, rows
 
 
@@ -83,9 +86,9 @@ def encodings_files():
         "japanese-as-1252.txt": JAPANESE.encode("cp932"),
     }
     def plain_rows(name):
-        return (name.encode() + b",complete,2," + OS.encode() +
+        return (name.encode() + b",complete,2," + OS_AND_WINDOWS +
                 b",KB1,caf\xc3\xa9," + WHEN +
-                name.encode() + b",complete,2," + OS.encode() +
+                name.encode() + b",complete,2," + OS_AND_WINDOWS +
                 b",KB2,\"two\r\nlines\"," + WHEN)
     # Read as 1252, what a code page 932 machine wrote is wrong text, but
     # a complete report all the same.
@@ -94,7 +97,7 @@ def encodings_files():
     rows = {name: plain_rows(name) for name in
             ("ansi", "lf-alone", "powershell", "utf8-mark")}
     rows["japanese-as-1252"] = b"".join(
-        b"japanese-as-1252,complete,2," + OS.encode() + b",KB%d," % number +
+        b"japanese-as-1252,complete,2," + OS_AND_WINDOWS + b",KB%d," % number +
         comment.encode() + b"," + WHEN
         for number, comment in ((1, comments[0]), (2, comments[1])))
     rows = b"".join(rows[name] for name in sorted(rows))
@@ -120,25 +123,25 @@ def hostile_files():
         "long-os.txt": report([], os_line="W" * 256).encode(),
         "zeros.txt": report([], ending="\r\nFound 00 Hot-Fix\r\n").encode(),
     }
-    plain = b",complete,0," + OS.encode() + b",,,," + WHEN[1:]
+    plain = b",complete,0," + OS_AND_WINDOWS + b",,,," + WHEN[1:]
     rows = (
         b"<U+001B>[1A<U+001B>[2KPC9<U+000A>" + plain +
         b"<U+202E>240CP" + plain +
         b"'=1+1" + plain +
         b"evil:PC042" + plain +
-        b"link,unreadable,,,,,not a report: a symbolic link,,\r\n"
-        b"long-os,unreadable,,,,,not a report: its OS line is longer than "
+        b"link,unreadable,,,,,,not a report: a symbolic link,,\r\n"
+        b"long-os,unreadable,,,,,,not a report: its OS line is longer than "
         b"255 bytes" + WHEN +
-        b"PC042,complete,4," + OS.encode() + b",'=3+3,\"'=HYPERLINK(\"\""
+        b"PC042,complete,4," + OS_AND_WINDOWS + b",'=3+3,\"'=HYPERLINK(\"\""
         b"http://evil.example/?x\"\",\"\"Click for details\"\")\"," + WHEN +
-        b"PC042,complete,4," + OS.encode() + b",KB1,'+cmd|' /C calc'!A0," +
+        b"PC042,complete,4," + OS_AND_WINDOWS + b",KB1,'+cmd|' /C calc'!A0," +
         WHEN +
-        b"PC042,complete,4," + OS.encode() + b",'@SUM(1;2),'-2+3," + WHEN +
-        b"PC042,complete,4," + OS.encode() + b",KB2,\"caf\xc3\xa9 first line"
+        b"PC042,complete,4," + OS_AND_WINDOWS + b",'@SUM(1;2),'-2+3," + WHEN +
+        b"PC042,complete,4," + OS_AND_WINDOWS + b",KB2,\"caf\xc3\xa9 first line"
         b"\r\n=1+1 second line\"," + WHEN +
         b"PC042<U+200B>" + plain +
         b"x\\PC042" + plain +
-        b"zeros,incomplete,," + OS.encode() + b",,Found 00 Hot-Fix,"
+        b"zeros,incomplete,," + OS_AND_WINDOWS + b",,Found 00 Hot-Fix,"
         b"cut short after line 7" + WHEN)
     warning = (b": characters that cannot be seen or that move text, shown "
                b"as <U+code point>\r\n")
@@ -305,8 +308,8 @@ def check_usage(program, folder):
         expect(problems, label + ": table", out, b"")
         expect(problems, label + ": standard error", err,
                b"hotfixes-table: " + message + b" (usage: hotfixes-table "
-               b"[--format csv|html] [--bom] [--require FILE] [--codepage N] "
-               b"PATH...)\r\n")
+               b"[--format csv|html] [--bom] [--require FILE | --baseline "
+               b"FILE] [--codepage N] PATH...)\r\n")
     code, out, err = run(program, ["--require", "list.txt", "PC1.txt"],
                          folder)
     expect(problems, "lacking: exit code", code, 1)

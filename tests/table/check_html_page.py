@@ -6,7 +6,9 @@ The reports are generated here: a small fleet of every status, one machine
 lacking a required hotfix and one naming it in its old Q form, with text
 that an HTML page must escape; and with --large a fleet of 1,000 machines
 by 300 hotfixes, whose page must load within the time given and keep its
-header in view too. The browser is driven over the DevTools protocol on
+header in view too; with --baseline FILE a fleet of several Windows judged
+by that baseline, whose exposure counts and findings matrix must be what
+the findings CSV of the same reports says. The browser is driven over the DevTools protocol on
 file descriptors 3 and 4 (--remote-debugging-pipe), with nothing but the
 standard library.
 """
@@ -473,15 +475,15 @@ def check_small_page(page, fleet, required):
                             "most %d)" % (want["name"][:20], row["title"],
                                           row["width"], NAME_WIDTH))
         cells = summary["cells"]
-        got = [cells[0], cells[1], cells[4], cells[5], summary["cls"],
-               cells[6] == ""]
+        got = [cells[0], cells[1], cells[5], cells[6], summary["cls"],
+               cells[7] == ""]
         wanted = [want["name"], want["status"], str(want["entries"]),
                   str(len(want["lacking"])), status_class[want["status"]],
                   want["status"] == "complete"]
         if got != wanted:
             problems.append("summary row %s, expected (name, status, entries,"
                             " lacks, class, no problem) %s" % (cells, wanted))
-        if want["status"] == "complete" and cells[3] != str(len(
+        if want["status"] == "complete" and cells[4] != str(len(
                 [m for m in fleet if m.name == want["name"]][0].hotfixes)):
             problems.append("summary row %s: found is not the count line's"
                             % cells)
@@ -525,6 +527,122 @@ def run_small(browser, program, folder, screenshot):
     sticky, _ = check_sticky(browser, 1, 1)
     problems += sticky
     browser.resize(*VIEWPORT)
+    return problems
+
+
+def baseline_fleet():
+    """Windows and service packs a baseline tells apart, reports that are
+    not complete, and a Windows it does not name."""
+    def os_line(name, sp, build):
+        return "%s Service Pack %s (Build %d)" % (name, sp, build)
+    nt4 = os_line("Windows NT Workstation 4.0", "6a", 1381)
+    xp1 = os_line("Windows XP Professional", 1, 2600)
+    xp3 = os_line("Windows XP Professional", 3, 2600)
+    return [
+        Machine("NT4-WS", "complete", nt4, ["Q823980"]),
+        Machine("W2K-PC", "complete",
+                os_line("Windows 2000 Professional", 4, 2195), ["KB958644"]),
+        Machine("XP-SP1", "complete", xp1, []),
+        Machine("XP-SP3", "complete", xp3, ["KB4012598", "KB958644-v2"]),
+        Machine("XP-CUT", "incomplete", xp3, ["KB958644", "KB958687"]),
+        Machine("W2K3-SRV", "failed", os_line(
+            "Windows .NET Server 2003 family, Standard Edition", 2, 3790),
+            ["KB958687"]),
+        Machine("WIN7", "complete", os_line(
+            "Windows NT product family? Professional", 1, 7601), []),
+        Machine("JUNK", "unreadable", body=b"\x00junk"),
+    ]
+
+
+# The findings as the page shows them: the exposure table's cells, and
+# each matrix cell's class and title under its requirement.
+READ_FINDINGS = r"""(() => {
+  const ex = document.getElementById('exposure');
+  const f = document.getElementById('findings');
+  const text = cells => [...cells].map(c => c.textContent);
+  const colour = {};
+  f.querySelectorAll('tbody td').forEach(td => {
+    colour[td.className] = getComputedStyle(td).backgroundColor;
+  });
+  return {states: text(ex.tHead.rows[0].cells).slice(2),
+          exposure: [...ex.tBodies[0].rows].map(tr => text(tr.cells)),
+          ids: text(f.tHead.rows[0].cells).slice(1),
+          rows: [...f.tBodies[0].rows].map(tr => ({
+              name: tr.cells[0].firstChild.textContent,
+              cells: [...tr.cells].slice(1).map(td => [td.className,
+                                                       td.title])})),
+          colour};
+})()"""
+
+STATES = ["installed", "missing", "no update", "not affected", "not covered",
+          "unknown"]
+STATE_CLASSES = ["si", "sm", "sn", "sa", "sc", "su"]
+
+
+def check_findings_page(page, findings_csv):
+    """The page's exposure counts and findings matrix against the findings
+    CSV of the same reports and baseline."""
+    import csv
+    import io
+    rows = list(csv.DictReader(io.StringIO(findings_csv.decode("utf-8"),
+                                           newline="")))
+    ids, titles, machines = [], {}, {}
+    for row in rows:
+        if row["requirement"] not in titles:
+            ids.append(row["requirement"])
+            titles[row["requirement"]] = row["title"]
+        machines.setdefault(row["machine"], []).append(row)
+    problems = []
+    if page["states"] != STATES:
+        problems.append("exposure columns %s" % page["states"])
+    exposure = [[i, titles[i]] + [str(sum(
+        1 for r in rows if r["requirement"] == i and r["state"] == s))
+        for s in STATES] for i in ids]
+    if page["exposure"] != exposure:
+        problems.append("exposure %s, the CSV says %s"
+                        % (page["exposure"], exposure))
+    if page["ids"] != ids:
+        problems.append("findings columns %s, expected %s"
+                        % (page["ids"], ids))
+    wanted = []
+    for name, findings in machines.items():
+        cells = []
+        for r in findings:
+            title = "%s: %s %s" % (name, r["requirement"], r["state"])
+            if r["hotfix"]:
+                title += " (%s)" % r["hotfix"]
+            cells.append([STATE_CLASSES[STATES.index(r["state"])], title])
+        wanted.append({"name": name, "cells": cells})
+    for got, want in zip(page["rows"], wanted):
+        if got != want:
+            problems.append("findings row %s, the CSV says %s" % (got, want))
+    if len(page["rows"]) != len(wanted):
+        problems.append("%d findings rows for %d machines"
+                        % (len(page["rows"]), len(wanted)))
+    if len(set(page["colour"].values())) != len(page["colour"]):
+        problems.append("states share a colour: %s" % page["colour"])
+    return problems
+
+
+def run_baseline(browser, program, folder, baseline, screenshot):
+    reports, _ = write_fleet(baseline_fleet(), [], folder)
+    page = os.path.join(folder, "page.html")
+    outputs = []
+    for options in (["--format", "html"], []):
+        result = subprocess.run(
+            [program, "--baseline", baseline] + options + [reports],
+            capture_output=True, timeout=120, check=False)
+        outputs.append(result.stdout)
+        if result.returncode != 3:
+            return ["hotfixes-table --baseline exited with %d, not 3: %s"
+                    % (result.returncode, result.stderr.decode())]
+    with open(page, "wb") as f:
+        f.write(outputs[0])
+    browser.resize(*VIEWPORT)
+    browser.load(page, 30)
+    problems = check_findings_page(browser.evaluate(READ_FINDINGS),
+                                   outputs[1])
+    browser.screenshot(screenshot)
     return problems
 
 
@@ -574,6 +692,8 @@ def main():
                         help="also the page of a large fleet, e.g. 1000x300")
     parser.add_argument("--load-timeout", type=float, default=60,
                         help="seconds the large page may take to load")
+    parser.add_argument("--baseline",
+                        help="also a fleet judged by this baseline")
     arguments = parser.parse_args()
 
     folder = tempfile.mkdtemp(prefix="table-page-")
@@ -585,7 +705,13 @@ def main():
                           os.path.join(folder, "profile"))
         try:
             browser.open_page(*VIEWPORT)
-            if arguments.large:
+            if arguments.baseline:
+                problems += run_baseline(
+                    browser, arguments.program,
+                    os.path.join(folder, "small"), arguments.baseline,
+                    os.path.join(arguments.screenshot_dir,
+                                 "table-page-baseline.png"))
+            elif arguments.large:
                 machines, hotfixes = map(int, arguments.large.split("x"))
                 problems += run_large(
                     browser, arguments.program, folder,

@@ -19,7 +19,7 @@ const std::string kComplete = kStart +
 const std::string kNoHotfixes = kStart + "\r\nFound 0 Hot-Fix\r\n";
 const std::string kCut = kStart + "[KB1] x\r\n";
 const char kHeader[] =
-    "machine,status,found,os,hotfix,comment,problem,reported,owner\r\n";
+    "machine,status,found,os,windows,hotfix,comment,problem,reported,owner\r\n";
 // 2026-12-01T10:00:05Z
 const FILETIME kWritten = {3173023872u, 31293818u};
 
@@ -41,12 +41,14 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
   };
   const std::string row0 =
       "a,complete,0,Windows 2000 Service Pack 4 (Build "
-      "2195),,,,2026-12-01T10:00:05Z,\r\n";
+      "2195),Windows 2000 SP4,,,,2026-12-01T10:00:05Z,\r\n";
   const std::string rowQ =
-      "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Q823980,"
+      "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Windows 2000 "
+      "SP4,Q823980,"
       "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z,\r\n";
   const std::string usage =
-      " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE] "
+      " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE | "
+      "--baseline FILE] "
       "[--codepage N] PATH...)\r\n";
   const Case cases[] = {
       {"a folder, its *.txt files in name order without regard to case",
@@ -74,18 +76,20 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
        {"--require", "kb.txt", "share", "other/cut.txt"},
        3,
        row0 + rowQ +
-           "cut,incomplete,,Windows 2000 Service Pack 4 (Build 2195),KB1,x,"
+           "cut,incomplete,,Windows 2000 Service Pack 4 (Build 2195),Windows "
+           "2000 SP4,KB1,x,"
            "cut short after line 6,2026-12-01T10:00:05Z,\r\n",
        "a lacks KB823980\r\ncut (incomplete) lacks KB823980\r\n"},
       {"a file that may not be read, of which nothing is known",
        {"--require", "kb.txt", "other/locked.txt"},
        3,
-       "locked,unreadable,,,,,cannot be read: error 5,,\r\n",
+       "locked,unreadable,,,,,,cannot be read: error 5,,\r\n",
        ""},
       {"two reports of one machine name",
        {"share/a.txt", "other/A.txt"},
        0,
-       "A,complete,0,Windows 2000 Service Pack 4 (Build 2195),,,,"
+       "A,complete,0,Windows 2000 Service Pack 4 (Build 2195),Windows 2000 "
+       "SP4,,,,"
        "2026-12-01T10:00:05Z,\r\n" +
            row0,
        "hotfixes-table: other/A.txt and share/a.txt are reports of one "
@@ -165,7 +169,8 @@ TEST_F(TableProgramTest, HostileFilesGiveVisibleNamedRows) {
     std::string errors;
   };
   const std::string bom = "\xEF\xBB\xBF";
-  const std::string os = "Windows 2000 Service Pack 4 (Build 2195)";
+  const std::string os =
+      "Windows 2000 Service Pack 4 (Build 2195),Windows 2000 SP4";
   const std::string tail = ",,2026-12-01T10:00:05Z,\r\n";
   const std::string shown =
       ": characters that cannot be seen or that move text, shown as "
@@ -185,7 +190,7 @@ TEST_F(TableProgramTest, HostileFilesGiveVisibleNamedRows) {
        bom + "Hotfix inventory for Windows NT\r\nhotfixes.exe Ver.1\r\n\r\n" +
            "Windows\tXP\r\n\r\n[KB1\xE2\x80\x8B] \xE2\x80\xAE" +
            "evil\r\nnext\x07line\r\n\r\nFound 1 Hot-Fix\r\n",
-       "PC1,complete,1,Windows<U+0009>XP,KB1<U+200B>,\"<U+202E>evil\r\n"
+       "PC1,complete,1,Windows<U+0009>XP,,KB1<U+200B>,\"<U+202E>evil\r\n"
        "next<U+0007>line\"" +
            tail,
        "hotfixes-table: share/PC1.txt" + shown},
@@ -196,7 +201,7 @@ TEST_F(TableProgramTest, HostileFilesGiveVisibleNamedRows) {
            ",'=3+3,\"'=HYPERLINK(\"\"http://e/\"\",\"\"x\"\")\"" + tail,
        ""},
       {"a symbolic link is not followed", "link.txt", kComplete,
-       "link,unreadable,,,,,not a report: a symbolic link,,\r\n", ""},
+       "link,unreadable,,,,,,not a report: a symbolic link,,\r\n", ""},
       {"a count that is no count", "PC3.txt",
        kStart + "\r\nFound -1 Hot-Fix\r\n",
        "PC3,incomplete,," + os + ",,Found -1 Hot-Fix,cut short after line 7" +
@@ -218,6 +223,73 @@ TEST_F(TableProgramTest, HostileFilesGiveVisibleNamedRows) {
   }
 }
 
+// Judged by a baseline: a row per machine and requirement, a line on
+// standard error per exposed machine, and exit code 1 only for an exposed
+// complete report.
+TEST_F(TableProgramTest, BaselineJudgesEachMachineAndRequirement) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string table;  // "-": no output
+    std::string errors;
+  };
+  const std::string header =
+      "machine,status,windows,requirement,title,state,hotfix,reported\r\n";
+  const std::string when = ",2026-12-01T10:00:05Z\r\n";
+  const std::string a = "a,complete,Windows 2000 SP4,";
+  const std::string b = "B,complete,Windows 2000 SP4,";
+  const std::string usage =
+      " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE | "
+      "--baseline FILE] [--codepage N] PATH...)\r\n";
+  const Case cases[] = {
+      {"installed by the old name, missing, no update",
+       {"--baseline", "base.txt", "share"},
+       1,
+       header + a + "MS03-026,RPC DCOM,missing,KB823980 KB824146" + when + a +
+           "MS17-010,SMB,no update," + when + b +
+           "MS03-026,RPC DCOM,installed,Q823980" + when + b +
+           "MS17-010,SMB,no update," + when,
+       "a (Windows 2000 SP4): MS03-026 missing (KB823980 KB824146); MS17-010 "
+       "no update\r\nB (Windows 2000 SP4): MS17-010 no update\r\n"},
+      {"a report cut short is exposed, but only a complete one sets 1",
+       {"--baseline", "base.txt", "other/cut.txt"},
+       3,
+       header + "cut,incomplete,Windows 2000 SP4,MS03-026,RPC DCOM,unknown," +
+           when + "cut,incomplete,Windows 2000 SP4,MS17-010,SMB,no update," +
+           when,
+       "cut (Windows 2000 SP4, incomplete): MS17-010 no update\r\n"},
+      {"a fault in the baseline names its line",
+       {"--baseline", "bad.txt", "share"},
+       2,
+       "-",
+       "hotfixes-table: bad.txt:2: unknown Windows name in \"Windows 3.1 "
+       "KB1\"" +
+           usage},
+      {"a baseline and a list of required hotfixes",
+       {"--baseline", "base.txt", "--require", "base.txt", "share"},
+       2,
+       "-",
+       "hotfixes-table: --require and --baseline do not go together" + usage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    Platform().folders = {"share", "other"};
+    AddFile("share/B.TXT", kComplete);
+    AddFile("share/a.txt", kNoHotfixes);
+    AddFile("other/cut.txt", kCut);
+    AddFile("base.txt",
+            "[MS03-026] RPC DCOM\r\nWindows 2000 SP3-SP4 KB823980 KB824146\r\n"
+            "[MS17-010] SMB\r\nWindows 2000 no update\r\n");
+    AddFile("bad.txt", "[X] x\r\nWindows 3.1 KB1\r\n");
+
+    EXPECT_EQ(RunTable(c.arguments), c.exitCode);
+    EXPECT_EQ(Platform().output, c.table == "-" ? "" : c.table);
+    EXPECT_EQ(Platform().errorOutput, c.errors);
+  }
+}
+
 TEST_F(TableProgramTest, OwnerOfEachFileIsItsLastColumn) {
   Platform().folders = {"share"};
   AddFile("share/PC1.txt", kNoHotfixes);
@@ -225,7 +297,8 @@ TEST_F(TableProgramTest, OwnerOfEachFileIsItsLastColumn) {
   Platform().files["share/PC1.txt"].owner = "DOMAIN\\PC1$";
   EXPECT_EQ(RunTable({"share"}), kTableComplete);
   const std::string row =
-      ",complete,0,Windows 2000 Service Pack 4 (Build 2195),,,,"
+      ",complete,0,Windows 2000 Service Pack 4 (Build 2195),Windows 2000 "
+      "SP4,,,,"
       "2026-12-01T10:00:05Z,";
   EXPECT_EQ(Platform().output,
             kHeader + ("PC1" + row + "DOMAIN\\PC1$\r\nPC2" + row + "\r\n"));
@@ -261,7 +334,7 @@ TEST_F(TableProgramTest, SecondBytesOfDoubleByteNamesAreNoDelimiters) {
   EXPECT_EQ(RunTable({"\x94\\"}), 0);
   EXPECT_EQ(Platform().output,
             kHeader + std::string("<U+0095>\\,complete,0,Windows 2000 Service "
-                                  "Pack 4 (Build 2195),,,,"
+                                  "Pack 4 (Build 2195),Windows 2000 SP4,,,,"
                                   "2026-12-01T10:00:05Z,\r\n"));
 }
 
