@@ -6,6 +6,8 @@
 #     x86/, x64/hotfixes-table.exe and collect-report.cmd where they exist
 #                             (the script beside the hotfixes.exe it runs)
 #     README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt (CR LF line ends)
+#     baselines/worm-bulletins.txt, a sample baseline for hotfixes-table
+#                             (CR LF), where the table program exists
 #     SHA256SUMS              of every other file, for sha256sum -c
 #   and the same files unpacked in build/release/;
 # checks the executables' PE headers and imports against the oldest
@@ -96,6 +98,12 @@ package() {
   windows_text "$tree/dist/README.txt" >"$release/README.txt"
   if [[ -f $release/x86/hotfixes-table.exe && -f $tree/$batch_file ]]; then
     windows_text "$tree/dist/README-fleet.txt" >>"$release/README.txt"
+  fi
+  if [[ -f $release/x86/hotfixes-table.exe ]]; then
+    mkdir -p "$release/baselines"
+    windows_text "$tree/baselines/worm-bulletins.txt" \
+      >"$release/baselines/worm-bulletins.txt"
+    files+=(baselines/worm-bulletins.txt)
   fi
   windows_text "$tree/LICENSE" >"$release/LICENSE.txt"
   windows_text "$tree/dist/THIRD-PARTY-NOTICES.txt" \
