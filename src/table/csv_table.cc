@@ -30,7 +30,9 @@ bool StartsLikeFormula(std::string_view field) {
   }
 }
 
-void AppendField(std::string_view field, std::string& out) {
+}  // namespace
+
+void AppendCsvField(std::string_view field, std::string& out) {
   const bool quoted = NeedsQuotes(field);
   if (quoted) out += '"';
   if (StartsLikeFormula(field)) out += '\'';
@@ -41,8 +43,6 @@ void AppendField(std::string_view field, std::string& out) {
   if (quoted) out += '"';
 }
 
-}  // namespace
-
 void WriteCsvHeader(TextOutput& out) {
   out << "machine,status,found,os,windows,hotfix,comment,problem,reported,"
          "owner\r\n";
@@ -51,22 +51,22 @@ void WriteCsvHeader(TextOutput& out) {
 void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   // The columns before and after the entry's are the same in every row.
   std::string before, after, row;
-  AppendField(report.machine, before);
+  AppendCsvField(report.machine, before);
   before += ',';
   before += StatusName(report.status);
   before += ',';
-  AppendField(report.found, before);
+  AppendCsvField(report.found, before);
   before += ',';
-  AppendField(report.os, before);
+  AppendCsvField(report.os, before);
   before += ',';
-  AppendField(report.windows, before);
+  AppendCsvField(report.windows, before);
   before += ',';
   after += ',';
-  AppendField(report.problem, after);
+  AppendCsvField(report.problem, after);
   after += ',';
   after += report.reported;
   after += ',';
-  AppendField(report.owner, after);
+  AppendCsvField(report.owner, after);
   after += "\r\n";
 
   if (report.entries.empty()) {
@@ -75,9 +75,9 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   }
   for (const HotfixEntry& entry : report.entries) {
     row.assign(before);
-    AppendField(entry.name, row);
+    AppendCsvField(entry.name, row);
     row += ',';
-    AppendField(entry.comment, row);
+    AppendCsvField(entry.comment, row);
     row += after;
     out << row;
   }
@@ -87,29 +87,37 @@ void WriteCsvFindingsHeader(TextOutput& out) {
   out << "machine,status,windows,requirement,title,state,hotfix,reported\r\n";
 }
 
-void WriteCsvFindings(const MachineReport& report, const Baseline& baseline,
+std::vector<std::string> CsvRequirementFields(const Baseline& baseline) {
+  std::vector<std::string> fields;
+  for (const BaselineRequirement& requirement : baseline.requirements()) {
+    fields.emplace_back();
+    AppendCsvField(requirement.id, fields.back());
+    fields.back() += ',';
+    AppendCsvField(requirement.title, fields.back());
+    fields.back() += ',';
+  }
+  return fields;
+}
+
+void WriteCsvFindings(const MachineReport& report,
+                      const std::vector<std::string>& requirements,
                       const std::vector<Verdict>& verdicts, TextOutput& out) {
-  std::string before, row;
-  AppendField(report.machine, before);
+  std::string before, rows;
+  AppendCsvField(report.machine, before);
   before += ',';
   before += StatusName(report.status);
   before += ',';
-  AppendField(report.windows, before);
+  AppendCsvField(report.windows, before);
   before += ',';
-  const std::vector<BaselineRequirement>& requirements =
-      baseline.requirements();
   for (std::size_t i = 0; i < requirements.size(); ++i) {
-    row.assign(before);
-    AppendField(requirements[i].id, row);
-    row += ',';
-    AppendField(requirements[i].title, row);
-    row += ',';
-    row += VerdictStateName(verdicts[i].state);
-    row += ',';
-    AppendField(verdicts[i].hotfix, row);
-    row += ',';
-    row += report.reported;
-    row += "\r\n";
-    out << row;
+    rows += before;
+    rows += requirements[i];
+    rows += VerdictStateName(verdicts[i].state);
+    rows += ',';
+    AppendCsvField(verdicts[i].hotfix, rows);
+    rows += ',';
+    rows += report.reported;
+    rows += "\r\n";
   }
+  out << rows;
 }

@@ -3,11 +3,17 @@
 #ifndef HOTFIXES_TABLE_CSV_TABLE_H_
 #define HOTFIXES_TABLE_CSV_TABLE_H_
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "table/baseline.h"
 #include "table/machine_report.h"
 #include "table/text_output.h"
+
+// Appends a field as RFC 4180 has it, and never one a spreadsheet would
+// take for a formula.
+void AppendCsvField(std::string_view field, std::string& out);
 
 void WriteCsvHeader(TextOutput& out);
 
@@ -17,8 +23,14 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out);
 
 void WriteCsvFindingsHeader(TextOutput& out);
 
-// The machine's verdicts, one row each in the baseline's order.
-void WriteCsvFindings(const MachineReport& report, const Baseline& baseline,
+// The requirement and title fields of each requirement, with the commas
+// that end them: the same in every machine's rows.
+std::vector<std::string> CsvRequirementFields(const Baseline& baseline);
+
+// The machine's verdicts, one row each in the baseline's order;
+// `requirements` is CsvRequirementFields of the baseline.
+void WriteCsvFindings(const MachineReport& report,
+                      const std::vector<std::string>& requirements,
                       const std::vector<Verdict>& verdicts, TextOutput& out);
 
 #endif  // HOTFIXES_TABLE_CSV_TABLE_H_

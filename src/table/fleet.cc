@@ -44,6 +44,7 @@ std::uint32_t FleetBuilder::FindingText(std::string_view text) {
 }
 
 void FleetBuilder::Add(const MachineReport& report,
+                       const WindowsRelease& release,
                        const std::vector<Verdict>& verdicts) {
   FleetMachine machine;
   machine.machine = report.machine;
@@ -51,6 +52,7 @@ void FleetBuilder::Add(const MachineReport& report,
   machine.found = report.found;
   machine.os = report.os;
   machine.windows = report.windows;
+  machine.release = release;
   machine.findings.reserve(verdicts.size());
   for (const Verdict& verdict : verdicts) {
     machine.findings.push_back({verdict.state, FindingText(verdict.hotfix)});

@@ -29,6 +29,7 @@ struct FleetMachine {
   std::string machine;
   ReportStatus status = ReportStatus::kUnreadable;
   std::string found, os, windows, problem, reported, owner;
+  WindowsRelease release;
   std::size_t entryCount = 0;
   std::vector<std::size_t> present;    // columns it has, ascending
   std::vector<std::size_t> lacking;    // required columns it has not, ascending
@@ -48,7 +49,8 @@ class FleetBuilder {
  public:
   FleetBuilder(const RequiredHotfixes& required, const Baseline& baseline);
   // `verdicts`: the report's on each requirement of the baseline.
-  void Add(const MachineReport& report, const std::vector<Verdict>& verdicts);
+  void Add(const MachineReport& report, const WindowsRelease& release,
+           const std::vector<Verdict>& verdicts);
   // The fleet, its columns ordered; the builder is spent.
   Fleet Finish();
 

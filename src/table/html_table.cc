@@ -1,41 +1,38 @@
 // The fleet as one HTML page that a person opens in a browser: no script
 // and no other file, so that it can be mailed or left on a share as it is.
 //
-// How it stays usable at 1,000 machines by 300 hotfixes:
-// - Machines are rows and hotfixes columns. A hotfix name is written
-//   vertically in its column header, so a column is one character wide and
-//   300 of them fit in a few screen widths.
-// - The matrix' header row and its machine-name column are sticky: however
-//   far the page is scrolled, down or across, the names of a cell's row and
-//   column stay in view. Each machine's name in the summary links to its
-//   matrix row.
+// How it stays usable at ten thousand machines:
+// - Machines are grouped (fleet_groups.h): a section per Windows, and in
+//   it a row per patch level, the machines that share it behind a click
+//   (<details>, no script). A fleet cloned from a few images has a few
+//   hundred levels, not thousands of rows.
+// - In a section's matrix levels are rows and hotfixes columns, only those
+//   some machine of that Windows has or that are required. A hotfix name
+//   is written vertically in its column header, so a column is one
+//   character wide. The header row and the level column are sticky:
+//   however far the page is scrolled, the names of a cell's row and column
+//   stay in view.
 // - The page stays small: a cell is a bare <td> without its optional end
 //   tag and with no style of its own. Its look comes from the style sheet
-//   alone: a cell with a mark and a title is a present hotfix, class "l" a
-//   required one the machine lacks; a report's status is one class on its
-//   rows. Only marked cells carry a title ("machine: hotfix"), about 35
-//   bytes with their mark; an empty cell, 4 bytes, is read off the sticky
-//   edges. With 29% of the cells marked (a fleet of mixed Windows
-//   versions) the page is 4.5 MB; with every cell marked, 12 MB.
-// - Chromium loads and lays out that page in 4 to 7 seconds on a shared
-//   2-core machine, most of it for the 300,000 cells themselves.
+//   alone: a cell with a mark is a present hotfix, class "l" a required
+//   one the level lacks; a report's status is one class on its rows.
+// - The summary keeps a row per machine, linked to its level's row: most
+//   of the page's bytes at ten thousand machines.
 #include "table/html_table.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "table/fleet_groups.h"
+#include "table/html_findings.h"
+#include "table/html_text.h"
+
 namespace {
 
-const char kPresentMark[] = "\xE2\x9C\x93";  // check mark
-const char kLackingMark[] = "\xE2\x9C\x97";  // ballot x
-const char kReplacement[] = "&#xFFFD;";
-
-// Class names, short because the matrix repeats them: a row's status
-// (none when the report is complete), a lacking cell, a required column.
+// Class names, short because the matrix repeats them.
 const char kLackingClass[] = "l";
 const char kRequiredClass[] = "q";
 
@@ -75,10 +72,12 @@ const char kStyle[] =
     "overflow:hidden;text-overflow:ellipsis;vertical-align:top}"
     ".mx thead th:first-child{left:0;z-index:3;text-align:left;"
     "padding:4px 6px;font-size:13px}"
+    ".mx details span{display:block}"
+    ".mx summary{cursor:pointer}"
     ".mx tbody th i{font-style:normal;font-size:10px;margin-left:6px;"
     "padding:0 3px;border-radius:2px;background:#fff}"
     ".mx tbody tr:hover th{background:#ffe066}"
-    ".mx td[title]{background:#d6efd0;color:#23661f}"
+    ".mx td:not(:empty){background:#d6efd0;color:#23661f}"
     ".mx td.l{background:#d9302c;color:#fff;font-weight:bold}"
     // A report that is not complete: its row in a colour of its status;
     // in the matrix its empty cells hatched, since they are not known.
@@ -99,75 +98,17 @@ const char kStyle[] =
     ".lg .p{background:#d6efd0;color:#23661f}"
     ".lg .l{background:#d9302c;color:#fff;font-weight:bold}"
     ".lg .f{background:#fbd3b0}.lg .i{background:#fbe9a6}"
-    ".lg .u{background:#dcdcdc}"
-    // A requirement's state, in the findings and in their legend.
-    ".mx td.si,.lg .si,#exposure .si{background:#d6efd0;color:#23661f}"
-    ".mx td.sm,.lg .sm,#exposure .sm{background:#d9302c;color:#fff;"
-    "font-weight:bold}"
-    ".mx td.sn,.lg .sn,#exposure .sn{background:#7a1020;color:#fff;"
-    "font-weight:bold}"
-    ".mx td.sa,.lg .sa{background:#eef3f8;color:#567}"
-    ".mx td.sc,.lg .sc{background:#fff6cc;color:#765}"
-    ".mx td.su,.lg .su{background:#dcdcdc;color:#444}"
-    "#exposure th,#exposure td{padding:2px 6px;text-align:right}"
-    "#exposure :is(th,td):nth-child(-n+2){text-align:left}";
-
-void AppendEscaped(std::string_view text, std::string& out) {
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default:
-        // A control character has no place in a page; it shows as the
-        // replacement character, so that it is seen to be there.
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
-          out += kReplacement;
-        } else {
-          out += c;
-        }
-    }
-  }
-}
-
-std::string Escaped(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  AppendEscaped(text, out);
-  return out;
-}
-
-// The class of a machine's rows: empty for a complete report.
-std::string_view StatusClass(ReportStatus status) {
-  switch (status) {
-    case ReportStatus::kComplete: return std::string_view();
-    case ReportStatus::kFailed: return "f";
-    case ReportStatus::kIncomplete: return "i";
-    case ReportStatus::kUnreadable: break;
-  }
-  return "u";
-}
-
-void AppendRowStart(const FleetMachine& machine, std::string& row) {
-  row += "<tr";
-  const std::string_view rowClass = StatusClass(machine.status);
-  if (!rowClass.empty()) row.append(" class=").append(rowClass);
-}
+    ".lg .u{background:#dcdcdc}";
 
 struct FleetCounts {
   std::size_t byStatus[4] = {};
   std::size_t lacking = 0;             // machines that lack a required hotfix
   std::size_t lackingNotComplete = 0;  // of them, reports not complete
   std::size_t required = 0;            // columns
-  std::vector<std::size_t> presentIn;  // machines, by column
 };
 
 FleetCounts CountFleet(const Fleet& fleet) {
   FleetCounts counts;
-  counts.presentIn.assign(fleet.columns.size(), 0);
   for (const FleetColumn& column : fleet.columns) {
     if (column.required) ++counts.required;
   }
@@ -179,13 +120,8 @@ FleetCounts CountFleet(const Fleet& fleet) {
         ++counts.lackingNotComplete;
       }
     }
-    for (std::size_t column : machine.present) ++counts.presentIn[column];
   }
   return counts;
-}
-
-std::string Plural(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 // A row of a matrix that is scrolled to by a link must not come to lie
@@ -194,6 +130,9 @@ std::string HeaderHeight(const Fleet& fleet) {
   std::size_t longest = 0;
   for (const FleetColumn& column : fleet.columns) {
     longest = std::max(longest, column.name.size());
+  }
+  for (const BaselineRequirement& requirement : fleet.requirements) {
+    longest = std::max(longest, requirement.id.size());
   }
   // A character of the 11px names takes at most 0.6em of the page's 13px
   // font, the padding and the corner's line 2.5em; names are cut at 14em
@@ -207,7 +146,7 @@ void WriteHead(const Fleet& fleet, TextOutput& out) {
          "<meta name=viewport content=\"width=device-width\">"
          "<title>Hotfixes of "
       << Plural(fleet.machines.size(), "machine", "machines")
-      << "</title>\n<style>" << kStyle
+      << "</title>\n<style>" << kStyle << kFindingsStyle
       << ".mx tbody tr{scroll-margin-top:" << HeaderHeight(fleet)
       << "}</style></head>\n<body>\n";
 }
@@ -245,18 +184,20 @@ void WriteCounts(const Fleet& fleet, const FleetCounts& counts,
            "<a href=#findings>Requirements by machine</a> &middot; ";
   }
   out << "<a href=#machines>Machines</a> &middot; "
-         "<a href=#matrix>Hotfixes by machine</a>\n";
+         "<a href=#hotfixes>Hotfixes by machine</a>\n";
 }
 
 void AppendLackedNames(const Fleet& fleet, const FleetMachine& machine,
                        std::string& row) {
   for (std::size_t i = 0; i < machine.lacking.size(); ++i) {
     if (i > 0) row += ", ";
-    AppendEscaped(fleet.columns[machine.lacking[i]].name, row);
+    AppendHtmlEscaped(fleet.columns[machine.lacking[i]].name, row);
   }
 }
 
+// Each machine links to its patch level's row.
 void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
+                       const std::vector<std::size_t>& levelOf,
                        TextOutput& out) {
   const bool required = counts.required > 0;
   out << "<h2>Machines</h2>\n<table id=machines><thead><tr><th>Machine"
@@ -267,15 +208,18 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
   for (std::size_t i = 0; i < fleet.machines.size(); ++i) {
     const FleetMachine& machine = fleet.machines[i];
     row.clear();
-    AppendRowStart(machine, row);
-    row.append("><td><a href=#r").append(std::to_string(i)).append(">");
-    AppendEscaped(machine.machine, row);
+    row += "<tr";
+    const std::string_view rowClass = StatusClass(machine.status);
+    if (!rowClass.empty()) row.append(" class=").append(rowClass);
+    row.append("><td><a href=#l").append(std::to_string(levelOf[i]));
+    row += ">";
+    AppendHtmlEscaped(machine.machine, row);
     row.append("</a><td>").append(StatusName(machine.status)).append("<td>");
-    AppendEscaped(machine.os, row);
+    AppendHtmlEscaped(machine.os, row);
     row += "<td>";
-    AppendEscaped(machine.windows, row);
+    AppendHtmlEscaped(machine.windows, row);
     row += "<td>";
-    AppendEscaped(machine.found, row);
+    AppendHtmlEscaped(machine.found, row);
     row.append("<td>").append(std::to_string(machine.entryCount));
     if (required && machine.lacking.empty()) {
       row += "<td>0";
@@ -285,9 +229,9 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
       row.append("\">").append(std::to_string(machine.lacking.size()));
     }
     row += "<td>";
-    AppendEscaped(machine.problem, row);
+    AppendHtmlEscaped(machine.problem, row);
     row.append("<td>").append(machine.reported).append("<td>");
-    AppendEscaped(machine.owner, row);
+    AppendHtmlEscaped(machine.owner, row);
     // The end tag keeps the line break out of the last cell.
     row += "</tr>\n";
     out << row;
@@ -296,56 +240,65 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
 }
 
 void WriteLegend(TextOutput& out) {
-  out << "<p class=lg>Cells:<span class=p>" << kPresentMark
-      << "</span>present<span class=l>" << kLackingMark
+  out << "<p class=lg>A section per Windows; in it a row per patch level:"
+         " the machines whose complete reports list the same hotfixes at"
+         " the same service pack, their names behind a click on the count."
+         " A report that is not complete has a row of its own. Cells:"
+         "<span class=p>"
+      << kPresentMark << "</span>present<span class=l>" << kLackingMark
       << "</span>required, lacking. Reports that are not complete:"
          "<span class=f>failed</span><span class=i>incomplete</span>"
          "<span class=u>unreadable</span>their rows' empty cells hatched."
          " Names of required hotfixes in red.\n";
 }
 
-void WriteMatrixHeader(const Fleet& fleet, const FleetCounts& counts,
-                       TextOutput& out) {
-  const std::string machines = std::to_string(fleet.machines.size());
-  out << "<table id=matrix class=mx><thead><tr><th>Machine";
+// "KB958644 on 12 of 40 machines": the title of a column of a section.
+std::vector<std::size_t> MachinesWith(const Fleet& fleet,
+                                      const WindowsSection& section) {
+  std::vector<std::size_t> count(fleet.columns.size(), 0);
+  for (const PatchLevel& level : section.levels) {
+    for (std::size_t c : fleet.machines[level.machines[0]].present) {
+      count[c] += level.machines.size();
+    }
+  }
+  return count;
+}
+
+void WriteMatrixHeader(const Fleet& fleet, const WindowsSection& section,
+                       std::size_t machines, TextOutput& out) {
+  const std::vector<std::size_t> with = MachinesWith(fleet, section);
+  out << "<table class=\"mx hx\"><thead><tr><th>Patch level";
   std::string cell;
-  for (std::size_t c = 0; c < fleet.columns.size(); ++c) {
+  for (std::size_t c : section.columns) {
     const FleetColumn& column = fleet.columns[c];
-    const std::string name = Escaped(column.name);
+    const std::string name = HtmlEscaped(column.name);
     cell.assign("<th");
     if (column.required) cell.append(" class=").append(kRequiredClass);
     cell.append(" title=\"").append(name);
     if (column.required) cell += ", required,";
-    cell.append(" on ").append(std::to_string(counts.presentIn[c]));
-    cell.append(" of ").append(machines).append(" machines\"><span>");
-    cell.append(name).append("</span>");
+    cell.append(" on ").append(std::to_string(with[c]));
+    cell.append(" of ").append(std::to_string(machines));
+    cell.append(" machines\"><span>").append(name).append("</span>");
     out << cell;
   }
   out << "</thead>\n<tbody>\n";
 }
 
-void AppendMatrixRow(const FleetMachine& machine, std::size_t index,
-                     const std::vector<std::string>& names, std::string& row) {
-  const std::string machineName = Escaped(machine.machine);
-  AppendRowStart(machine, row);
-  row.append(" id=r").append(std::to_string(index)).append("><th title=\"");
-  row.append(machineName).append("\"><span>").append(machineName);
-  row += "</span>";
-  if (machine.status != ReportStatus::kComplete) {
-    row.append("<i>").append(StatusName(machine.status)).append("</i>");
-  }
+void AppendMatrixRow(const Fleet& fleet, const WindowsSection& section,
+                     const PatchLevel& level, std::size_t index,
+                     std::string& row) {
+  AppendLevelRowStart(fleet, level, "l" + std::to_string(index), row);
+  const FleetMachine& machine = fleet.machines[level.machines[0]];
   auto present = machine.present.begin();
   auto lacking = machine.lacking.begin();
-  for (std::size_t c = 0; c < names.size(); ++c) {
+  for (std::size_t c : section.columns) {
+    while (present != machine.present.end() && *present < c) ++present;
+    while (lacking != machine.lacking.end() && *lacking < c) ++lacking;
     if (present != machine.present.end() && *present == c) {
-      row.append("<td title=\"").append(machineName).append(": ");
-      row.append(names[c]).append("\">").append(kPresentMark);
-      ++present;
+      row.append("<td>").append(kPresentMark);
     } else if (lacking != machine.lacking.end() && *lacking == c) {
-      row.append("<td class=").append(kLackingClass).append(" title=\"");
-      row.append(machineName).append(" lacks ").append(names[c]);
-      row.append("\">").append(kLackingMark);
-      ++lacking;
+      row.append("<td class=").append(kLackingClass).append(">");
+      row += kLackingMark;
     } else {
       row += "<td>";
     }
@@ -354,159 +307,64 @@ void AppendMatrixRow(const FleetMachine& machine, std::size_t index,
   row += "</tr>\n";
 }
 
-void WriteMatrix(const Fleet& fleet, const FleetCounts& counts,
-                 TextOutput& out) {
-  out << "<h2>Hotfixes by machine</h2>\n";
+std::size_t MachinesIn(const WindowsSection& section) {
+  std::size_t machines = 0;
+  for (const PatchLevel& level : section.levels) {
+    machines += level.machines.size();
+  }
+  return machines;
+}
+
+void WriteMatrices(const Fleet& fleet,
+                   const std::vector<WindowsSection>& sections,
+                   TextOutput& out) {
+  out << "<h2 id=hotfixes>Hotfixes by machine</h2>\n";
   WriteLegend(out);
-  WriteMatrixHeader(fleet, counts, out);
-  std::vector<std::string> names;
-  names.reserve(fleet.columns.size());
-  for (const FleetColumn& column : fleet.columns) {
-    names.push_back(Escaped(column.name));
-  }
   std::string row;
-  for (std::size_t i = 0; i < fleet.machines.size(); ++i) {
-    row.clear();
-    AppendMatrixRow(fleet.machines[i], i, names, row);
-    out << row;
+  std::size_t index = 0;
+  for (const WindowsSection& section : sections) {
+    const std::size_t machines = MachinesIn(section);
+    const char* name = WindowsName(section.windows);
+    out << "<h3>" << (*name ? name : "Unknown Windows") << ": "
+        << Plural(machines, "machine", "machines") << ", "
+        << Plural(section.levels.size(), "patch level", "patch levels")
+        << "</h3>\n";
+    WriteMatrixHeader(fleet, section, machines, out);
+    for (const PatchLevel& level : section.levels) {
+      row.clear();
+      AppendMatrixRow(fleet, section, level, index++, row);
+      out << row;
+    }
+    out << "</tbody></table>\n";
   }
-  out << "</tbody></table>\n";
 }
 
-// --- Findings: a baseline's verdicts ---------------------------------------
-
-const int kStateCount = static_cast<int>(VerdictState::kUnknown) + 1;
-
-struct StateLook {
-  const char* cellClass;
-  const char* mark;
-};
-
-StateLook LookOf(VerdictState state) {
-  switch (state) {
-    case VerdictState::kInstalled: return {"si", kPresentMark};
-    case VerdictState::kMissing: return {"sm", kLackingMark};
-    case VerdictState::kNoUpdate: return {"sn", "!"};
-    case VerdictState::kNotAffected: return {"sa", "&ndash;"};
-    case VerdictState::kNotCovered: return {"sc", "?"};
-    case VerdictState::kUnknown: break;
-  }
-  return {"su", "&middot;"};
-}
-
-// Machines in each state, by requirement.
-std::vector<std::array<std::size_t, kStateCount>> CountStates(
-    const Fleet& fleet) {
-  std::vector<std::array<std::size_t, kStateCount>> counts(
-      fleet.requirements.size(), std::array<std::size_t, kStateCount>{});
-  for (const FleetMachine& machine : fleet.machines) {
-    for (std::size_t i = 0; i < machine.findings.size(); ++i) {
-      ++counts[i][static_cast<int>(machine.findings[i].state)];
+// The number of each machine's level, counted across the sections.
+std::vector<std::size_t> LevelOfEachMachine(
+    const Fleet& fleet, const std::vector<WindowsSection>& sections) {
+  std::vector<std::size_t> levelOf(fleet.machines.size(), 0);
+  std::size_t index = 0;
+  for (const WindowsSection& section : sections) {
+    for (const PatchLevel& level : section.levels) {
+      for (std::size_t m : level.machines) levelOf[m] = index;
+      ++index;
     }
   }
-  return counts;
-}
-
-void WriteExposure(const Fleet& fleet, TextOutput& out) {
-  out << "<h2>Exposure</h2>\n<table id=exposure><thead><tr><th>Requirement"
-         "<th>Title";
-  for (int s = 0; s < kStateCount; ++s) {
-    out << "<th>" << VerdictStateName(static_cast<VerdictState>(s));
-  }
-  out << "</thead>\n<tbody>\n";
-  const auto counts = CountStates(fleet);
-  std::string row;
-  for (std::size_t i = 0; i < fleet.requirements.size(); ++i) {
-    row.assign("<tr><td>");
-    AppendEscaped(fleet.requirements[i].id, row);
-    row += "<td>";
-    AppendEscaped(fleet.requirements[i].title, row);
-    for (int s = 0; s < kStateCount; ++s) {
-      const auto state = static_cast<VerdictState>(s);
-      row += "<td";
-      // The machines exposed stand out.
-      if (counts[i][s] > 0 && IsExposed(state)) {
-        row.append(" class=").append(LookOf(state).cellClass);
-      }
-      row.append(">").append(std::to_string(counts[i][s]));
-    }
-    out << row << "</tr>\n";
-  }
-  out << "</tbody></table>\n";
-}
-
-void WriteFindingsLegend(TextOutput& out) {
-  out << "<p class=lg>Cells:";
-  for (int s = 0; s < kStateCount; ++s) {
-    const auto state = static_cast<VerdictState>(s);
-    out << "<span class=" << LookOf(state).cellClass << ">"
-        << LookOf(state).mark << "</span>" << VerdictStateName(state);
-  }
-  out << ". Missing and no update: exposed. The title of a cell names the"
-         " hotfix that satisfies it, or those that would.\n";
-}
-
-void AppendFindingsRow(const Fleet& fleet, const FleetMachine& machine,
-                       std::string& row) {
-  const std::string name = Escaped(machine.machine);
-  AppendRowStart(machine, row);
-  row.append("><th title=\"").append(name).append("\"><span>").append(name);
-  row += "</span>";
-  if (machine.status != ReportStatus::kComplete) {
-    row.append("<i>").append(StatusName(machine.status)).append("</i>");
-  }
-  for (std::size_t i = 0; i < machine.findings.size(); ++i) {
-    const FleetFinding& finding = machine.findings[i];
-    const StateLook look = LookOf(finding.state);
-    row.append("<td class=").append(look.cellClass).append(" title=\"");
-    row.append(name).append(": ");
-    AppendEscaped(fleet.requirements[i].id, row);
-    row.append(" ").append(VerdictStateName(finding.state));
-    const std::string& hotfix = fleet.findingTexts[finding.hotfix];
-    if (!hotfix.empty()) {
-      row += " (";
-      AppendEscaped(hotfix, row);
-      row += ")";
-    }
-    row.append("\">").append(look.mark);
-  }
-  row += "</tr>\n";
-}
-
-void WriteFindings(const Fleet& fleet, TextOutput& out) {
-  out << "<h2>Requirements by machine</h2>\n";
-  WriteFindingsLegend(out);
-  out << "<table id=findings class=mx><thead><tr><th>Machine";
-  std::string row;
-  for (const BaselineRequirement& requirement : fleet.requirements) {
-    row.assign("<th title=\"");
-    AppendEscaped(requirement.id, row);
-    row += ": ";
-    AppendEscaped(requirement.title, row);
-    row += "\"><span>";
-    AppendEscaped(requirement.id, row);
-    out << row << "</span>";
-  }
-  out << "</thead>\n<tbody>\n";
-  for (const FleetMachine& machine : fleet.machines) {
-    row.clear();
-    AppendFindingsRow(fleet, machine, row);
-    out << row;
-  }
-  out << "</tbody></table>\n";
+  return levelOf;
 }
 
 }  // namespace
 
 void WriteHtmlPage(const Fleet& fleet, TextOutput& out) {
   const FleetCounts counts = CountFleet(fleet);
+  const std::vector<WindowsSection> sections = GroupFleet(fleet);
   WriteHead(fleet, out);
   WriteCounts(fleet, counts, out);
   if (!fleet.requirements.empty()) {
     WriteExposure(fleet, out);
-    WriteFindings(fleet, out);
+    WriteFindings(fleet, sections, out);
   }
-  WriteMachineTable(fleet, counts, out);
-  WriteMatrix(fleet, counts, out);
+  WriteMachineTable(fleet, counts, LevelOfEachMachine(fleet, sections), out);
+  WriteMatrices(fleet, sections, out);
   out << "</body></html>\n";
 }

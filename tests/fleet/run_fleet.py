@@ -160,6 +160,37 @@ def check_tables(wine, arguments, work_dir):
     return problems
 
 
+def check_json_lines(wine, arguments, work_dir):
+    """The first share as JSON Lines: each line parses on its own, and the
+    machines and hotfixes are those of its CSV."""
+    import csv
+    import io
+    import json
+    outcome = run_table(wine, arguments, ["--format", "jsonl"],
+                        os.path.join(work_dir, "reports"))
+    problems = []
+    if outcome.exit_code != 3:
+        problems.append("jsonl: exit code %s, expected 3" % outcome.exit_code)
+    got = []
+    for number, line in enumerate(outcome.stdout.split(b"\n")[:-1], 1):
+        try:
+            record = json.loads(line.decode("utf-8"))
+        except ValueError as error:
+            problems.append("jsonl line %d: %s" % (number, error))
+            continue
+        got += [(record["machine"], record["windows"], hotfix["hotfix_id"])
+                for hotfix in record["hotfixes"]] or [
+                    (record["machine"], record["windows"], "")]
+    rows = csv.DictReader(io.StringIO(
+        read_expected("expected.csv").decode("utf-8"), newline=""))
+    # The CSV's windows has the service pack after the Windows.
+    wanted = [(row["machine"], re.sub(r" SP\d+a?$", "", row["windows"]),
+               row["hotfix"]) for row in rows]
+    if got != wanted:
+        problems.append("jsonl: %s, the CSV says %s" % (got, wanted))
+    return problems
+
+
 def expected_marks(csv_bytes, errors):
     """What the page must show, from the CSV already compared: rows, marks
     of present hotfixes (one per machine and hotfix, Q and KB forms being
@@ -262,6 +293,7 @@ def main():
         problems += check_tables(wine, arguments, arguments.work_dir)
         if not arguments.update:
             problems += check_page(wine, arguments, arguments.work_dir)
+            problems += check_json_lines(wine, arguments, arguments.work_dir)
     except (run_case.CaseError, check_html_page.DevToolsError,
             subprocess.SubprocessError, OSError) as error:
         print("error: %s" % error)

@@ -235,6 +235,42 @@ def check_hostile(program, folder, soffice):
            errors.replace(b"FOLDER", b"share"))
     if soffice:
         problems += check_in_calc(soffice, folder, out)
+    problems += check_json_lines(program, folder, out)
+    return problems
+
+
+JSON_KEYS = ["machine", "status", "windows", "service_pack", "os", "found",
+             "problem", "reported", "owner", "hotfixes"]
+
+
+def check_json_lines(program, folder, table):
+    """The same files as JSON Lines: every line a JSON object of its own,
+    a line per machine, each hotfix of the CSV there."""
+    import csv
+    import io
+    import json
+    code, out, err = run(program, ["--format", "jsonl", "share"], folder)
+    problems = []
+    expect(problems, "jsonl: exit code", code, 3)
+    machines = []
+    for number, line in enumerate(out.split(b"\n")[:-1], start=1):
+        try:
+            record = json.loads(line.decode("utf-8"))
+        except ValueError as error:
+            problems.append("jsonl line %d: %s: %r" % (number, error, line))
+            continue
+        expect(problems, "jsonl line %d: keys" % number, list(record),
+               JSON_KEYS)
+        machines += [(record["machine"], h["hotfix_id"], h["comment"])
+                     for h in record["hotfixes"]] or [
+                         (record["machine"], "", "")]
+    rows = csv.DictReader(io.StringIO(table.decode("utf-8"), newline=""))
+    # The CSV's guard against formulas is no part of the JSON.
+    unguarded = [(row["machine"], row["hotfix"], row["comment"])
+                 for row in rows]
+    expect(problems, "jsonl: machines and hotfixes",
+           machines, [tuple(f[1:] if f[:1] == "'" else f for f in row)
+                      for row in unguarded])
     return problems
 
 
@@ -287,7 +323,7 @@ def check_table(program, folder, files, rows, arguments=()):
     return problems
 
 
-def check_usage(program, folder):
+def check_usage(program, folder, version):
     write_files(folder, {"PC1.txt": report([]).encode(),
                          "list.txt": b"KB1\r\n"})
     cases = [
@@ -295,7 +331,7 @@ def check_usage(program, folder):
         (["--codepage", "99999", "."], b"unknown code page 99999"),
         (["--codepage", "12x", "."], b"unknown code page 12x"),
         (["--format"], b"--format needs a value"),
-        (["--format", "pdf", "."], b"unknown format pdf (csv or html)"),
+        (["--format", "pdf", "."], b"unknown format pdf (csv, html, wide or jsonl)"),
         ([".", "missing"], b"missing: No such file or directory"),
         (["--require", "nolist.txt", "."],
          b"cannot read nolist.txt: No such file or directory"),
@@ -308,7 +344,7 @@ def check_usage(program, folder):
         expect(problems, label + ": table", out, b"")
         expect(problems, label + ": standard error", err,
                b"hotfixes-table: " + message + b" (usage: hotfixes-table "
-               b"[--format csv|html] [--bom] [--require FILE | --baseline "
+               b"[--format csv|html|wide|jsonl] [--bom] [--require FILE | --baseline "
                b"FILE] [--codepage N] PATH...)\r\n")
     code, out, err = run(program, ["--require", "list.txt", "PC1.txt"],
                          folder)
@@ -316,6 +352,16 @@ def check_usage(program, folder):
     expect(problems, "lacking: standard error", err, b"PC1 lacks KB1\r\n")
     code, out, err = run(program, ["--codepage", "932", "PC1.txt"], folder)
     expect(problems, "code page 932: exit code", code, 0)
+    code, out, err = run(program, ["--version"], folder)
+    expect(problems, "--version", (code, out, err),
+           (0, b"hotfixes-table " + version.encode() + b"\r\n", b""))
+    code, out, err = run(program, ["--help"], folder)
+    for option in (b"--format csv", b"html", b"wide", b"jsonl", b"--bom",
+                   b"--require FILE", b"--baseline FILE", b"--codepage N",
+                   b"--version", b"PATH", b"Exit codes", b"\r\n  4  "):
+        if code != 0 or option not in out:
+            problems.append("--help: exit code %d, %r not in %r"
+                            % (code, option, out))
     return problems
 
 
@@ -323,6 +369,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True)
     parser.add_argument("--soffice", help="LibreOffice, for group hostile")
+    parser.add_argument("--version", help="the program's, for group usage")
     parser.add_argument("group",
                         choices=("bad-input", "encodings", "usage", "hostile"))
     arguments = parser.parse_args()
@@ -337,7 +384,7 @@ def main():
         elif arguments.group == "hostile":
             problems = check_hostile(program, folder, arguments.soffice)
         else:
-            problems = check_usage(program, folder)
+            problems = check_usage(program, folder, arguments.version)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     for problem in problems:

@@ -19,6 +19,7 @@ import fcntl
 import json
 import os
 import random
+import re
 import select
 import shutil
 import subprocess
@@ -94,6 +95,10 @@ def small_fleet():
         Machine("DEV-PC-04", "incomplete", xp, ["KB828741", "KB890830"]),
         Machine("HR-PC-05", "unreadable", body=bytes(range(256)) * 4),
         Machine("OPS-PC-06", "unreadable", body=b""),
+        # One patch level with lab-pc-02: the same fixes, one by its other
+        # name and one in other letters.
+        Machine("lab-pc-07", "complete", xp, ["KB828741", "KB823980"]),
+        Machine("lab-pc-08", "complete", xp, ["kb823980", "kB828741"]),
     ]
 
 
@@ -313,61 +318,75 @@ class Browser:
             f.write(base64.b64decode(shot["data"]))
 
 
-# The rendered page as the checks need it: both tables read cell by cell,
-# each matrix mark under the name of its column.
+# The rendered page as the checks need it: the summary, and each section's
+# matrix read cell by cell, each mark under the name of its column, each
+# row with the machines of its patch level.
 READ_PAGE = r"""(() => {
-  const matrix = document.getElementById('matrix');
-  const heads = [...matrix.tHead.rows[0].cells].slice(1)
-      .map(th => th.textContent);
-  const rows = [...matrix.tBodies[0].rows].map(tr => {
-    const present = [], lacking = [], other = [];
-    [...tr.cells].slice(1).forEach((td, j) => {
-      if (td.classList.contains('l')) lacking.push(heads[j]);
-      else if (td.textContent === '%s') present.push(heads[j]);
-      else if (td.textContent !== '') other.push(td.textContent);
+  const sections = [...document.querySelectorAll('table.hx')].map(t => {
+    const heads = [...t.tHead.rows[0].cells].slice(1)
+        .map(th => th.textContent);
+    const rows = [...t.tBodies[0].rows].map(tr => {
+      const present = [], lacking = [], other = [];
+      [...tr.cells].slice(1).forEach((td, j) => {
+        if (td.classList.contains('l')) lacking.push(heads[j]);
+        else if (td.textContent === '%s') present.push(heads[j]);
+        else if (td.textContent !== '') other.push(td.textContent);
+      });
+      const th = tr.cells[0];
+      const details = th.querySelector('details');
+      const status = th.querySelector('i');
+      return {id: tr.id, cls: tr.className, title: th.title,
+              names: details ? [...details.querySelectorAll('span')]
+                                   .map(s => s.textContent)
+                             : [th.firstChild.textContent],
+              status: status ? status.textContent : 'complete',
+              width: th.getBoundingClientRect().width,
+              present, lacking, other, cells: tr.cells.length - 1};
     });
-    const status = tr.cells[0].querySelector('i');
-    return {name: tr.cells[0].firstChild.textContent, cls: tr.className,
-            title: tr.cells[0].title,
-            width: tr.cells[0].getBoundingClientRect().width,
-            status: status ? status.textContent : 'complete',
-            present, lacking, other, cells: tr.cells.length - 1};
+    return {title: t.previousElementSibling.textContent, heads, rows};
   });
   const summary = [...document.querySelectorAll('#machines tbody tr')]
       .map(tr => ({cls: tr.className,
+                   link: tr.querySelector('a').getAttribute('href'),
                    cells: [...tr.cells].map(td => td.textContent)}));
   const counts = [...document.querySelectorAll('#counts li')]
       .map(li => li.textContent);
-  return {heads, rows, summary, counts,
+  return {sections, summary, counts,
           injected: document.querySelectorAll('u').length};
 })()""" % PRESENT_MARK
 
 # Totals only, for the large page.
 COUNT_MARKS = r"""(() => {
-  const m = document.getElementById('matrix');
-  return {rows: m.tBodies[0].rows.length,
-          columns: m.tHead.rows[0].cells.length - 1,
-          present: m.querySelectorAll('tbody td[title]:not(.l)').length,
-          lacking: m.querySelectorAll('tbody td.l').length,
-          notComplete: m.querySelectorAll('tbody tr[class]').length,
+  const all = selector => document.querySelectorAll('table.hx ' + selector);
+  return {rows: all('tbody tr').length,
+          present: all('tbody td:not(.l):not(:empty)').length,
+          lacking: all('tbody td.l').length,
+          notComplete: all('tbody tr[class]').length,
           summaryRows:
               document.querySelectorAll('#machines tbody tr').length,
-          nameWidth: Math.max(...[...m.tBodies[0].rows].map(
+          nameWidth: Math.max(...[...all('tbody tr')].map(
               tr => tr.cells[0].getBoundingClientRect().width))};
 })()"""
 
-# Scrolls to (x, y) of the matrix' body, given as fractions of the
-# scrollable range, and tells where its header and name column lie.
+# The matrix of the section with the most rows, for the scrolling checks.
+BIGGEST = ("[...document.querySelectorAll('table.hx')].reduce((a, b) => "
+           "b.tBodies[0].rows.length > a.tBodies[0].rows.length ? b : a)")
+
+# Scrolls to (x, y) of the biggest matrix' body, given as fractions of
+# its scrollable range, and tells where its header and name column lie.
 STICKY = r"""((fx, fy) => {
-  const m = document.getElementById('matrix');
+  const m = BIGGEST;
   const rows = m.tBodies[0].rows;
   const r = e => e.getBoundingClientRect();
   // Across no further than the matrix' right edge: its names' column
   // stays within the matrix.
   const width = Math.max(0, r(m).right + scrollX - innerWidth);
-  const height = document.documentElement.scrollHeight - innerHeight;
-  const top = m.tBodies[0].getBoundingClientRect().top + scrollY;
-  window.scrollTo(width * fx, top + (height - top) * fy);
+  // Down no further than the matrix' last row just below its header:
+  // other sections follow it.
+  const top = r(m.tBodies[0]).top + scrollY;
+  const end = Math.max(top, r(rows[rows.length - 1]).top + scrollY -
+                                r(m.tHead).height);
+  window.scrollTo(width * fx, top + (end - top) * fy);
   const middle = rows[Math.floor(rows.length * fy)] || rows[rows.length - 1];
   return {scrollX, scrollY, viewWidth: innerWidth,
           headTop: r(m.tHead.rows[0].cells[1]).top,
@@ -376,29 +395,29 @@ STICKY = r"""((fx, fy) => {
           nameLeft: r(middle.cells[0]).left,
           firstRowTop: r(rows[0].cells[1]).top,
           firstColumnLeft: r(rows[0].cells[1]).left};
-})(%s, %s)"""
+})(%s, %s)""".replace("BIGGEST", BIGGEST)
 
 # Follows the summary's link to the middle machine's matrix row: the row
 # must come to lie below the sticky header, not under it.
 FOLLOW_LINK = r"""(() => {
-  const m = document.getElementById('matrix');
+  const m = BIGGEST;
   const row = m.tBodies[0].rows[Math.floor(m.tBodies[0].rows.length / 2)];
   document.querySelector('#machines a[href="#' + row.id + '"]').click();
   return {name: row.cells[0].firstChild.textContent, scrollY,
           headBottom: m.tHead.rows[0].cells[1].getBoundingClientRect().bottom,
           rowTop: row.getBoundingClientRect().top, viewHeight: innerHeight};
-})()"""
+})()""".replace("BIGGEST", BIGGEST)
 
 COLOURS = r"""(() => {
   const bg = e => e ? getComputedStyle(e).backgroundColor : null;
-  const m = document.getElementById('matrix');
+  const m = BIGGEST;
   const complete = m.querySelector('tbody tr:not([class])');
-  return {present: bg(m.querySelector('tbody td[title]:not(.l)')),
+  return {present: bg(m.querySelector('tbody td:not(.l):not(:empty)')),
           lacking: bg(m.querySelector('tbody td.l')),
           empty: bg(complete.querySelector('td:empty')),
           name: bg(complete.cells[0]),
           notCompleteName: bg(m.querySelector('tbody tr[class] th'))};
-})()"""
+})()""".replace("BIGGEST", BIGGEST)
 
 
 def check_sticky(browser, fx, fy):
@@ -434,62 +453,102 @@ def lines_of_counts(rows, required):
 NAME_WIDTH = 16 * 13 + 20
 
 
-def check_small_page(page, fleet, required):
-    """Both tables, row by row and mark by mark, against the reports."""
+def windows_of(program, reports):
+    """Each machine's windows column, from the wide CSV of the reports."""
+    import csv
+    import io
+    result = subprocess.run([program, "--format", "wide", reports],
+                            capture_output=True, timeout=120, check=False)
+    rows = csv.DictReader(io.StringIO(result.stdout.decode("utf-8"),
+                                      newline=""))
+    return {row["machine"]: row["windows"] for row in rows}
+
+
+def expected_levels(fleet, required, windows):
+    """Section name -> its patch levels, each (sorted machine names,
+    status, present keys, lacking keys): complete reports of one Windows,
+    service pack and set of hotfix keys form one; any other report is a
+    level of its own."""
+    sections = {}
+    for row in expected_rows(fleet, required):
+        match = re.match(r"^(.*?)(?: SP(\d+a?))?$", windows[row["name"]])
+        section = match.group(1) or "Unknown Windows"
+        key = ((match.group(2), frozenset(row["present"]))
+               if row["status"] == "complete" else row["name"])
+        sections.setdefault(section, {}).setdefault(key, []).append(row)
+    return {section: sorted(
+        (tuple(sorted(r["name"] for r in rows)), rows[0]["status"],
+         frozenset(rows[0]["present"]), frozenset(rows[0]["lacking"]))
+        for rows in levels.values()) for section, levels in sections.items()}
+
+
+def check_matrices(page, expected, required):
+    """Each section's columns and patch levels, mark by mark."""
     problems = []
-    expected = expected_rows(fleet, required)
-    shown_heads = {hotfix_key(h) for h in page["heads"]}
-    all_keys = set(hotfix_key(n) for n in required)
-    for row in expected:
-        all_keys |= row["present"]
-    if len(page["heads"]) != len(all_keys) or shown_heads != all_keys:
-        problems.append("matrix columns %s, expected %s"
-                        % (sorted(shown_heads), sorted(all_keys)))
-    if HOSTILE_HOTFIX not in page["heads"]:
+    shown = {}
+    for section in page["sections"]:
+        name = section["title"].split(":")[0]
+        levels = []
+        for row in section["rows"]:
+            levels.append((tuple(sorted(row["names"])), row["status"],
+                           frozenset(hotfix_key(n) for n in row["present"]),
+                           frozenset(hotfix_key(n) for n in row["lacking"])))
+            if row["other"] or row["cells"] != len(section["heads"]):
+                problems.append("row %s: %d cells, other marks %s"
+                                % (row["names"], row["cells"], row["other"]))
+            if row["width"] > NAME_WIDTH:
+                problems.append("row %s: name %.0f px wide (at most %d)"
+                                % (row["names"], row["width"], NAME_WIDTH))
+        shown[name] = sorted(levels)
+        keys = {hotfix_key(n) for n in required}
+        for level in expected.get(name, []):
+            keys |= level[2]
+        heads = [hotfix_key(h) for h in section["heads"]]
+        if sorted(heads) != sorted(keys):
+            problems.append("%s: columns %s, expected %s"
+                            % (name, sorted(heads), sorted(keys)))
+    if shown != expected:
+        problems.append("patch levels %s, expected %s" % (shown, expected))
+    return problems
+
+
+def check_small_page(page, fleet, required, windows):
+    """The matrices and the summary, row by row, against the reports."""
+    expected = expected_levels(fleet, required, windows)
+    problems = check_matrices(page, expected, required)
+    heads = [h for section in page["sections"] for h in section["heads"]]
+    if HOSTILE_HOTFIX not in heads:
         problems.append("the name %r is not shown as it is: %s"
-                        % (HOSTILE_HOTFIX, page["heads"]))
+                        % (HOSTILE_HOTFIX, heads))
     if page["injected"]:
         problems.append("report text became markup")
+    level_of = {name: row["id"] for section in page["sections"]
+                for row in section["rows"] for name in row["names"]}
     status_class = {"complete": "", "failed": "f", "incomplete": "i",
                     "unreadable": "u"}
-    if len(page["rows"]) != len(expected):
-        problems.append("%d matrix rows for %d reports"
-                        % (len(page["rows"]), len(expected)))
-    if len(page["summary"]) != len(expected):
+    rows = expected_rows(fleet, required)
+    if len(page["summary"]) != len(rows):
         problems.append("%d summary rows for %d reports"
-                        % (len(page["summary"]), len(expected)))
-    for want, row, summary in zip(expected, page["rows"], page["summary"]):
-        got = {"name": row["name"], "status": row["status"],
-               "class": row["cls"],
-               "present": {hotfix_key(n) for n in row["present"]},
-               "lacking": {hotfix_key(n) for n in row["lacking"]},
-               "other": row["other"], "cells": row["cells"]}
-        wanted = {"name": want["name"], "status": want["status"],
-                  "class": status_class[want["status"]],
-                  "present": want["present"], "lacking": want["lacking"],
-                  "other": [], "cells": len(all_keys)}
-        if got != wanted:
-            problems.append("matrix row %s, expected %s" % (got, wanted))
-        if row["title"] != want["name"] or row["width"] > NAME_WIDTH:
-            problems.append("matrix row %s: title %r, name %.0f px wide (at "
-                            "most %d)" % (want["name"][:20], row["title"],
-                                          row["width"], NAME_WIDTH))
+                        % (len(page["summary"]), len(rows)))
+    for want, summary in zip(rows, page["summary"]):
         cells = summary["cells"]
         got = [cells[0], cells[1], cells[5], cells[6], summary["cls"],
-               cells[7] == ""]
+               cells[7] == "", summary["link"]]
         wanted = [want["name"], want["status"], str(want["entries"]),
                   str(len(want["lacking"])), status_class[want["status"]],
-                  want["status"] == "complete"]
+                  want["status"] == "complete",
+                  "#" + level_of.get(want["name"], "?")]
         if got != wanted:
             problems.append("summary row %s, expected (name, status, entries,"
-                            " lacks, class, no problem) %s" % (cells, wanted))
+                            " lacks, class, no problem, link) %s"
+                            % (cells, wanted))
         if want["status"] == "complete" and cells[4] != str(len(
                 [m for m in fleet if m.name == want["name"]][0].hotfixes)):
             problems.append("summary row %s: found is not the count line's"
                             % cells)
     if HOSTILE_OS not in [s["cells"][2] for s in page["summary"]]:
         problems.append("the OS line %r is not shown as it is" % HOSTILE_OS)
-    counts, lacking = lines_of_counts(expected, required)
+    counts, lacking = lines_of_counts(rows, required)
     for line in counts:
         if line not in page["counts"]:
             problems.append("no %r among the counts %s"
@@ -518,15 +577,11 @@ def run_small(browser, program, folder, screenshot):
                                     os.path.join(folder, "small"))
     browser.resize(*VIEWPORT)
     browser.load(page_file, 30)
+    windows = windows_of(program, os.path.join(folder, "small", "reports"))
     problems += check_small_page(browser.evaluate(READ_PAGE), fleet,
-                                 REQUIRED)
+                                 REQUIRED, windows)
     problems += check_colours(browser)
     browser.screenshot(screenshot)
-    # A window too small for the whole matrix, so that it scrolls.
-    browser.resize(160, 260)
-    sticky, _ = check_sticky(browser, 1, 1)
-    problems += sticky
-    browser.resize(*VIEWPORT)
     return problems
 
 
@@ -558,19 +613,22 @@ def baseline_fleet():
 # each matrix cell's class and title under its requirement.
 READ_FINDINGS = r"""(() => {
   const ex = document.getElementById('exposure');
-  const f = document.getElementById('findings');
+  const tables = [...document.querySelectorAll('table.fx')];
   const text = cells => [...cells].map(c => c.textContent);
   const colour = {};
-  f.querySelectorAll('tbody td').forEach(td => {
+  document.querySelectorAll('table.fx tbody td').forEach(td => {
     colour[td.className] = getComputedStyle(td).backgroundColor;
   });
   return {states: text(ex.tHead.rows[0].cells).slice(2),
           exposure: [...ex.tBodies[0].rows].map(tr => text(tr.cells)),
-          ids: text(f.tHead.rows[0].cells).slice(1),
-          rows: [...f.tBodies[0].rows].map(tr => ({
-              name: tr.cells[0].firstChild.textContent,
-              cells: [...tr.cells].slice(1).map(td => [td.className,
-                                                       td.title])})),
+          ids: tables.map(t => text(t.tHead.rows[0].cells).slice(1)),
+          rows: tables.flatMap(t => [...t.tBodies[0].rows].map(tr => {
+            const details = tr.cells[0].querySelector('details');
+            return {names: details ? text(details.querySelectorAll('span'))
+                                   : [tr.cells[0].firstChild.textContent],
+                    cells: [...tr.cells].slice(1).map(td => [td.className,
+                                                             td.title])};
+          })),
           colour};
 })()"""
 
@@ -601,24 +659,28 @@ def check_findings_page(page, findings_csv):
     if page["exposure"] != exposure:
         problems.append("exposure %s, the CSV says %s"
                         % (page["exposure"], exposure))
-    if page["ids"] != ids:
+    if any(shown != ids for shown in page["ids"]):
         problems.append("findings columns %s, expected %s"
                         % (page["ids"], ids))
-    wanted = []
+    wanted = {}
     for name, findings in machines.items():
-        cells = []
+        wanted[name] = []
         for r in findings:
-            title = "%s: %s %s" % (name, r["requirement"], r["state"])
+            title = "%s %s" % (r["requirement"], r["state"])
             if r["hotfix"]:
                 title += " (%s)" % r["hotfix"]
-            cells.append([STATE_CLASSES[STATES.index(r["state"])], title])
-        wanted.append({"name": name, "cells": cells})
-    for got, want in zip(page["rows"], wanted):
-        if got != want:
-            problems.append("findings row %s, the CSV says %s" % (got, want))
-    if len(page["rows"]) != len(wanted):
-        problems.append("%d findings rows for %d machines"
-                        % (len(page["rows"]), len(wanted)))
+            wanted[name].append([STATE_CLASSES[STATES.index(r["state"])],
+                                 title])
+    shown = []
+    for row in page["rows"]:
+        shown += row["names"]
+        for name in row["names"]:
+            if row["cells"] != wanted.get(name):
+                problems.append("findings of %s %s, the CSV says %s"
+                                % (name, row["cells"], wanted.get(name)))
+    if sorted(shown) != sorted(machines):
+        problems.append("findings rows of %s, expected %s"
+                        % (sorted(shown), sorted(machines)))
     if len(set(page["colour"].values())) != len(page["colour"]):
         problems.append("states share a colour: %s" % page["colour"])
     return problems
@@ -657,12 +719,14 @@ def run_large(browser, program, folder, screenshot, machines, hotfixes,
     print("%d machines x %d hotfixes: page of %d bytes (%.1f MB), loaded "
           "and laid out in %.1f s" % (machines, hotfixes, size, size / 1e6,
                                       seconds))
-    expected = expected_rows(fleet, required)
-    wanted = {"rows": machines, "columns": hotfixes,
-              "present": sum(len(r["present"]) for r in expected),
-              "lacking": sum(len(r["lacking"]) for r in expected),
-              "notComplete": sum(1 for r in expected
-                                 if r["status"] != "complete"),
+    levels = [level for section in expected_levels(
+        fleet, required, windows_of(program, os.path.join(
+            folder, "large", "reports"))).values() for level in section]
+    wanted = {"rows": len(levels),
+              "present": sum(len(level[2]) for level in levels),
+              "lacking": sum(len(level[3]) for level in levels),
+              "notComplete": sum(1 for level in levels
+                                 if level[1] != "complete"),
               "summaryRows": machines}
     got = browser.evaluate(COUNT_MARKS, timeout)
     if got.pop("nameWidth") > NAME_WIDTH:
@@ -670,6 +734,9 @@ def run_large(browser, program, folder, screenshot, machines, hotfixes,
                         % NAME_WIDTH)
     if got != wanted:
         problems.append("large page: %s, expected %s" % (got, wanted))
+    # The far right edge, near the end of the biggest matrix, and then its
+    # middle.
+    problems += check_sticky(browser, 1, 0.9)[0]
     sticky, where = check_sticky(browser, 0.5, 0.5)
     problems += sticky
     print("scrolled to (%d, %d): header row at %.1f px, names at %.1f px"

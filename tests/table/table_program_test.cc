@@ -47,7 +47,8 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
       "SP4,Q823980,"
       "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z,\r\n";
   const std::string usage =
-      " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE | "
+      " (usage: hotfixes-table [--format csv|html|wide|jsonl] [--bom] "
+      "[--require FILE | "
       "--baseline FILE] "
       "[--codepage N] PATH...)\r\n";
   const Case cases[] = {
@@ -108,7 +109,7 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
        {"--format", "xml", "share"},
        2,
        "-",
-       "hotfixes-table: unknown format xml (csv or html)" + usage},
+       "hotfixes-table: unknown format xml (csv, html, wide or jsonl)" + usage},
       {"a byte-order mark before a page",
        {"--bom", "--format", "html", "share"},
        2,
@@ -225,8 +226,8 @@ TEST_F(TableProgramTest, HostileFilesGiveVisibleNamedRows) {
 
 // Judged by a baseline: a row per machine and requirement, a line on
 // standard error per exposed machine, and exit code 1 only for an exposed
-// complete report.
-TEST_F(TableProgramTest, BaselineJudgesEachMachineAndRequirement) {
+// complete report. The wide CSV: a row per machine.
+TEST_F(TableProgramTest, BaselinesAndWideTables) {
   struct Case {
     const char* name;
     std::vector<std::string> arguments;
@@ -240,7 +241,8 @@ TEST_F(TableProgramTest, BaselineJudgesEachMachineAndRequirement) {
   const std::string a = "a,complete,Windows 2000 SP4,";
   const std::string b = "B,complete,Windows 2000 SP4,";
   const std::string usage =
-      " (usage: hotfixes-table [--format csv|html] [--bom] [--require FILE | "
+      " (usage: hotfixes-table [--format csv|html|wide|jsonl] [--bom] "
+      "[--require FILE | "
       "--baseline FILE] [--codepage N] PATH...)\r\n";
   const Case cases[] = {
       {"installed by the old name, missing, no update",
@@ -266,6 +268,27 @@ TEST_F(TableProgramTest, BaselineJudgesEachMachineAndRequirement) {
        "hotfixes-table: bad.txt:2: unknown Windows name in \"Windows 3.1 "
        "KB1\"" +
            usage},
+      {"a wide table: a column per hotfix, in the order of their numbers",
+       {"--format", "wide", "share", "other/cut.txt"},
+       3,
+       "machine,status,windows,os,found,reported,KB1,Q823980\r\n"
+       "a,complete,Windows 2000 SP4,Windows 2000 Service Pack 4 (Build "
+       "2195),0,2026-12-01T10:00:05Z,,\r\n"
+       "B,complete,Windows 2000 SP4,Windows 2000 Service Pack 4 (Build "
+       "2195),1,2026-12-01T10:00:05Z,,1\r\n"
+       "cut,incomplete,Windows 2000 SP4,Windows 2000 Service Pack 4 (Build "
+       "2195),,2026-12-01T10:00:05Z,1,\r\n",
+       ""},
+      {"a wide table judged: a column per requirement",
+       {"--format", "wide", "--baseline", "base.txt", "share"},
+       1,
+       "machine,status,windows,os,found,reported,MS03-026,MS17-010\r\n"
+       "a,complete,Windows 2000 SP4,Windows 2000 Service Pack 4 (Build "
+       "2195),0,2026-12-01T10:00:05Z,missing,no update\r\n"
+       "B,complete,Windows 2000 SP4,Windows 2000 Service Pack 4 (Build "
+       "2195),1,2026-12-01T10:00:05Z,installed,no update\r\n",
+       "a (Windows 2000 SP4): MS03-026 missing (KB823980 KB824146); MS17-010 "
+       "no update\r\nB (Windows 2000 SP4): MS17-010 no update\r\n"},
       {"a baseline and a list of required hotfixes",
        {"--baseline", "base.txt", "--require", "base.txt", "share"},
        2,

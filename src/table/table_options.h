@@ -1,0 +1,44 @@
+// What the command line asks of hotfixes-table.
+#ifndef HOTFIXES_TABLE_TABLE_OPTIONS_H_
+#define HOTFIXES_TABLE_TABLE_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "table/text_output.h"
+
+enum class Format {
+  kCsv,        // a row per hotfix entry, or per requirement
+  kHtml,       // the page a person looks at
+  kWide,       // a CSV row per machine, a column per hotfix or requirement
+  kJsonLines,  // a JSON object per machine and line
+};
+
+struct Options {
+  Format format = Format::kCsv;
+  bool byteOrderMark = false;
+  std::string requireFile;
+  std::string baselineFile;
+  UINT codePage = 1252;
+  std::vector<std::string> paths;
+  bool help = false;
+  bool version = false;
+};
+
+// A bad command line or input that stops the run before the table.
+struct UsageError {
+  std::string message;
+};
+
+// The usage line, without its line end.
+extern const char kTableUsage[];
+
+Options ParseArguments(const std::vector<std::string>& arguments);
+
+// Every option, what PATH may be, and the exit codes, for --help.
+void WriteHelp(TextOutput& out);
+// "hotfixes-table VERSION", for --version.
+void WriteVersion(TextOutput& out);
+
+#endif  // HOTFIXES_TABLE_TABLE_OPTIONS_H_
