@@ -22,14 +22,6 @@ std::string Utf8Path(const std::string& path) {
   return text;
 }
 
-}  // namespace
-
-std::string ShownPath(const std::string& path) {
-  return Visible(Utf8Path(path));
-}
-
-namespace {
-
 // The text of a file the auditor names, read like a report: its
 // byte-order mark, else the code page.
 std::string ReadAuditorFile(const std::string& path, UINT codePage) {
@@ -50,28 +42,6 @@ std::string ReadAuditorFile(const std::string& path, UINT codePage) {
   }
   return text;
 }
-
-}  // namespace
-
-RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
-  RequiredHotfixes required;
-  if (options.requireFile.empty()) return required;
-  required.Parse(ReadAuditorFile(options.requireFile, options.codePage));
-  return required;
-}
-
-Baseline ReadBaseline(const Options& options) {
-  Baseline baseline;
-  if (options.baselineFile.empty()) return baseline;
-  std::string error;
-  if (!baseline.Parse(ReadAuditorFile(options.baselineFile, options.codePage),
-                      ShownPath(options.baselineFile), error)) {
-    throw UsageError{error};
-  }
-  return baseline;
-}
-
-namespace {
 
 bool EndsWithTxt(const std::string& name) {
   if (name.size() < 4) return false;
@@ -96,46 +66,6 @@ ReportFile MakeReportFile(const std::string& path, std::string name,
   }
   return file;
 }
-
-}  // namespace
-
-std::vector<ReportFile> CollectReportFiles(const Options& options) {
-  std::vector<ReportFile> files;
-  for (const std::string& path : options.paths) {
-    DWORD error = 0;
-    switch (KindOfPath(path, error)) {
-      case PathKind::kMissing:
-        throw UsageError{ShownPath(path) + ": " + DescribeSystemError(error)};
-      // Named by the auditor: followed, whatever it is.
-      case PathKind::kFile:
-        files.push_back(
-            MakeReportFile(path, path.substr(NameStartIn(path)), false));
-        break;
-      case PathKind::kFolder: {
-        std::vector<FolderEntry> entries;
-        if (!ListFilesIn(path, entries, error)) {
-          throw UsageError{"cannot list " + ShownPath(path) + ": " +
-                           DescribeSystemError(error)};
-        }
-        for (const FolderEntry& entry : entries) {
-          if (EndsWithTxt(entry.name)) {
-            files.push_back(MakeReportFile(PathInFolder(path, entry.name),
-                                           entry.name, entry.link));
-          }
-        }
-        break;
-      }
-    }
-  }
-  std::stable_sort(files.begin(), files.end(),
-                   [](const ReportFile& a, const ReportFile& b) {
-                     if (a.sortKey != b.sortKey) return a.sortKey < b.sortKey;
-                     return a.machine < b.machine;
-                   });
-  return files;
-}
-
-namespace {
 
 // Every text the file gave the report, its invisible characters shown;
 // true when it held any.
@@ -185,6 +115,64 @@ void ReadReportFile(const ReportFile& file, UINT codePage, std::string& bytes,
 }
 
 }  // namespace
+
+std::string ShownPath(const std::string& path) {
+  return Visible(Utf8Path(path));
+}
+
+RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
+  RequiredHotfixes required;
+  if (options.requireFile.empty()) return required;
+  required.Parse(ReadAuditorFile(options.requireFile, options.codePage));
+  return required;
+}
+
+Baseline ReadBaseline(const Options& options) {
+  Baseline baseline;
+  if (options.baselineFile.empty()) return baseline;
+  std::string error;
+  if (!baseline.Parse(ReadAuditorFile(options.baselineFile, options.codePage),
+                      ShownPath(options.baselineFile), error)) {
+    throw UsageError{error};
+  }
+  return baseline;
+}
+
+std::vector<ReportFile> CollectReportFiles(const Options& options) {
+  std::vector<ReportFile> files;
+  for (const std::string& path : options.paths) {
+    DWORD error = 0;
+    switch (KindOfPath(path, error)) {
+      case PathKind::kMissing:
+        throw UsageError{ShownPath(path) + ": " + DescribeSystemError(error)};
+      // Named by the auditor: followed, whatever it is.
+      case PathKind::kFile:
+        files.push_back(
+            MakeReportFile(path, path.substr(NameStartIn(path)), false));
+        break;
+      case PathKind::kFolder: {
+        std::vector<FolderEntry> entries;
+        if (!ListFilesIn(path, entries, error)) {
+          throw UsageError{"cannot list " + ShownPath(path) + ": " +
+                           DescribeSystemError(error)};
+        }
+        for (const FolderEntry& entry : entries) {
+          if (EndsWithTxt(entry.name)) {
+            files.push_back(MakeReportFile(PathInFolder(path, entry.name),
+                                           entry.name, entry.link));
+          }
+        }
+        break;
+      }
+    }
+  }
+  std::stable_sort(files.begin(), files.end(),
+                   [](const ReportFile& a, const ReportFile& b) {
+                     if (a.sortKey != b.sortKey) return a.sortKey < b.sortKey;
+                     return a.machine < b.machine;
+                   });
+  return files;
+}
 
 bool ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
                 std::string& text, MachineReport& report) {
