@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -122,13 +123,23 @@ bool IsPathSeparator(char c) { return c == '/'; }
 BOOL GetFileOwnerName(HANDLE file, std::string& owner) {
   struct stat info;
   if (fstat(HandleToDescriptor(file), &info) != 0) return Fail(errno);
-  std::vector<char> buffer(4096);
-  struct passwd entry;
-  struct passwd* found = nullptr;
-  const bool named = getpwuid_r(info.st_uid, &entry, buffer.data(),
-                                buffer.size(), &found) == 0 &&
-                     found != nullptr;
-  owner = named ? found->pw_name : std::to_string(info.st_uid);
+  // The user database may be a file read anew on every call, or a
+  // directory server: a share's reports have few owners.
+  static std::map<uid_t, std::string> names;
+  auto known = names.find(info.st_uid);
+  if (known == names.end()) {
+    std::vector<char> buffer(4096);
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    const bool named = getpwuid_r(info.st_uid, &entry, buffer.data(),
+                                  buffer.size(), &found) == 0 &&
+                       found != nullptr;
+    known = names
+                .emplace(info.st_uid, named ? std::string(found->pw_name)
+                                            : std::to_string(info.st_uid))
+                .first;
+  }
+  owner = known->second;
   return TRUE;
 }
 

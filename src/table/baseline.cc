@@ -352,15 +352,32 @@ std::vector<Verdict> Baseline::Judge(const MachineReport& report,
   }
   const std::vector<const std::string*> listed = ListedFixes(report);
   const bool complete = report.status == ReportStatus::kComplete;
+  const std::vector<int>& rules = RulesAt(release);
   for (std::size_t i = 0; i < requirements_.size(); ++i) {
-    verdicts[i].state = VerdictState::kNotCovered;
-    for (const Rule& rule : RulesFor(i, release.windows)) {
-      if (release.servicePack >= rule.lowest &&
-          release.servicePack <= rule.highest) {
-        verdicts[i] = JudgeRule(rule, listed, complete);
+    verdicts[i] = rules[i] < 0
+                      ? Verdict{VerdictState::kNotCovered, std::string_view()}
+                      : JudgeRule(RulesFor(i, release.windows)[rules[i]],
+                                  listed, complete);
+  }
+  return verdicts;
+}
+
+const std::vector<int>& Baseline::RulesAt(const WindowsRelease& release) const {
+  const auto key =
+      std::make_pair(static_cast<int>(release.windows), release.servicePack);
+  const auto found = rulesAt_.find(key);
+  if (found != rulesAt_.end()) return found->second;
+  std::vector<int>& rules = rulesAt_[key];
+  rules.assign(requirements_.size(), -1);
+  for (std::size_t i = 0; i < requirements_.size(); ++i) {
+    const std::vector<Rule>& candidates = RulesFor(i, release.windows);
+    for (std::size_t r = 0; r < candidates.size(); ++r) {
+      if (release.servicePack >= candidates[r].lowest &&
+          release.servicePack <= candidates[r].highest) {
+        rules[i] = static_cast<int>(r);
         break;
       }
     }
   }
-  return verdicts;
+  return rules;
 }

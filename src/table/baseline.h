@@ -17,9 +17,11 @@
 #define HOTFIXES_TABLE_BASELINE_H_
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "table/machine_report.h"
@@ -99,8 +101,14 @@ class Baseline {
                     bool complete) const;
 
   std::vector<BaselineRequirement> requirements_;
+  // Which of its rules for the Windows holds for the level, for each
+  // requirement (-1: none), found once: a fleet has few Windows and levels
+  // and many machines.
+  const std::vector<int>& RulesAt(const WindowsRelease& release) const;
+
   std::vector<std::vector<Rule>> rules_;  // kWindowsCount per requirement
-  std::vector<std::string> fixKeys_;      // every fix named, once
+  mutable std::map<std::pair<int, int>, std::vector<int>> rulesAt_;
+  std::vector<std::string> fixKeys_;  // every fix named, once
   std::unordered_map<std::string, std::size_t> fixIndex_;
 };
 
