@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "table/hotfix_names.h"
+#include "table/list_text.h"
 
 namespace {
 
@@ -12,10 +13,6 @@ const int kEveryLevel = INT_MAX;
 // error, not a level.
 const int kHighestLevel = 999;
 const std::string_view kServicePackHotfix = "service pack";
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -37,14 +34,6 @@ std::string Upper(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) c = AsciiUpper(c);
   return upper;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::string_view kBlanks = " \t\r";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return std::string_view();
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
 }
 
 std::vector<std::string_view> Words(std::string_view text) {

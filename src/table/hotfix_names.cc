@@ -3,21 +3,11 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "table/list_text.h"
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::string_view kBlanks = " \t\r\n";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return std::string_view();
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
