@@ -54,12 +54,12 @@ import tempfile
 import time
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parent.parent
-BUILD = REPO / "build" / "bench-table"
+# The program is built, and each run timed, as the table benchmark does.
+from table_bench import BUILD, REPO, WRITTEN, build_program, run_once
+
 sys.path.insert(0, str(REPO / "tests" / "table"))
 from check_html_page import Browser, DevToolsError  # noqa: E402
 
-WRITTEN = 1796119205  # 2026-12-01T10:00:05Z
 # Raise it whenever write_fleet writes other reports: the fleets kept in
 # build/bench-table are found by their folder's name alone.
 FLEET_VERSION = 1
@@ -105,20 +105,6 @@ IMAGE_ENDS = [0.55, 0.68, 0.8]
 IMAGE_SHARES = [5, 3, 2]
 KINDS = ["Security Update for %s", "Update for %s", "Hotfix for %s",
          "Cumulative Security Update for Internet Explorer 6 for %s"]
-
-
-def build_program():
-    """The program as the sources are now: the build is incremental, so a
-    program that is up to date costs next to nothing."""
-    if not (BUILD / "CMakeCache.txt").exists():
-        subprocess.run(["cmake", "-S", str(REPO), "-B", str(BUILD), "-G",
-                        "Ninja", "-DCMAKE_BUILD_TYPE=Release",
-                        "-DHOTFIXES_TESTS=OFF"], check=True,
-                       stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", str(BUILD), "--parallel", "2",
-                    "--target", "hotfixes-table"], check=True,
-                   stdout=subprocess.DEVNULL)
-    return BUILD / "hotfixes-table"
 
 
 def build_old_program():
@@ -271,18 +257,6 @@ def write_page(program, folder, page):
         subprocess.run([str(program), "--format", "html", str(folder)],
                        stdout=out, stderr=subprocess.DEVNULL, check=False)
     return page
-
-
-def run_once(argv):
-    """Wall seconds of one run."""
-    with open(os.devnull, "wb") as null:
-        started = time.perf_counter()
-        code = subprocess.run(argv, stdout=null, stderr=null,
-                              check=False).returncode
-        elapsed = time.perf_counter() - started
-    if code not in (0, 1, 3):
-        sys.exit("%s failed" % argv[0])
-    return elapsed
 
 
 def load_and_draw(chromium, page, shot):

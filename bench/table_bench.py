@@ -65,8 +65,8 @@ def build_program():
                         "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                         "-DHOTFIXES_TESTS=OFF"], check=True,
                        stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", str(BUILD), "--target",
-                    "hotfixes-table"], check=True,
+    subprocess.run(["cmake", "--build", str(BUILD), "--parallel", "2",
+                    "--target", "hotfixes-table"], check=True,
                    stdout=subprocess.DEVNULL)
     return BUILD / "hotfixes-table"
 

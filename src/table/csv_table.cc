@@ -30,6 +30,14 @@ bool StartsLikeFormula(std::string_view field) {
   }
 }
 
+// "machine,status,": how both tables' rows start.
+void AppendMachineAndStatus(const MachineReport& report, std::string& out) {
+  AppendCsvField(report.machine, out);
+  out += ',';
+  out += StatusName(report.status);
+  out += ',';
+}
+
 }  // namespace
 
 void AppendCsvField(std::string_view field, std::string& out) {
@@ -55,10 +63,7 @@ void WriteCsvHeader(TextOutput& out) {
 void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   // The columns before and after the entry's are the same in every row.
   std::string before, after, row;
-  AppendCsvField(report.machine, before);
-  before += ',';
-  before += StatusName(report.status);
-  before += ',';
+  AppendMachineAndStatus(report, before);
   AppendCsvField(report.found, before);
   before += ',';
   AppendCsvField(report.os, before);
@@ -116,10 +121,7 @@ void WriteCsvFindings(const MachineReport& report,
       VerdictStateName(VerdictState::kNotCovered),
       VerdictStateName(VerdictState::kUnknown)};
   std::string before, hotfix;
-  AppendCsvField(report.machine, before);
-  before += ',';
-  before += StatusName(report.status);
-  before += ',';
+  AppendMachineAndStatus(report, before);
   AppendCsvField(report.windows, before);
   before += ',';
   for (std::size_t i = 0; i < requirements.size(); ++i) {

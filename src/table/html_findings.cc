@@ -139,8 +139,7 @@ void WriteFindings(const Fleet& fleet,
   WriteFindingsLegend(out);
   std::string row;
   for (const WindowsSection& section : sections) {
-    const char* name = WindowsName(section.windows);
-    out << "<h3>" << (*name ? name : "Unknown Windows") << "</h3>\n";
+    out << "<h3>" << SectionName(section.windows) << "</h3>\n";
     WriteFindingsHeader(fleet, out);
     for (const PatchLevel& level : section.levels) {
       row.clear();

@@ -324,8 +324,7 @@ void WriteMatrices(const Fleet& fleet,
   std::size_t index = 0;
   for (const WindowsSection& section : sections) {
     const std::size_t machines = MachinesIn(section);
-    const char* name = WindowsName(section.windows);
-    out << "<h3>" << (*name ? name : "Unknown Windows") << ": "
+    out << "<h3>" << SectionName(section.windows) << ": "
         << Plural(machines, "machine", "machines") << ", "
         << Plural(section.levels.size(), "patch level", "patch levels")
         << "</h3>\n";

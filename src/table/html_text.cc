@@ -41,21 +41,14 @@ std::string_view StatusClass(ReportStatus status) {
   return "u";
 }
 
+const char* SectionName(Windows windows) {
+  const char* name = WindowsName(windows);
+  return *name != '\0' ? name : "Unknown Windows";
+}
+
 std::string Plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
-
-namespace {
-
-// "SP3", "SP6a", "no service pack"; empty for an unknown Windows.
-std::string ServicePackName(const WindowsRelease& release) {
-  if (!release.known()) return std::string();
-  if (release.sp6a) return "SP6a";
-  if (release.servicePack == 0) return "no service pack";
-  return "SP" + std::to_string(release.servicePack);
-}
-
-}  // namespace
 
 void AppendLevelRowStart(const Fleet& fleet, const PatchLevel& level,
                          std::string_view id, std::string& row) {
@@ -76,7 +69,8 @@ void AppendLevelRowStart(const Fleet& fleet, const PatchLevel& level,
   // Reports of one patch level are complete.
   const std::string count =
       Plural(level.machines.size(), "machine", "machines");
-  std::string label = ServicePackName(first.release);
+  std::string label = first.release.ServicePackName();
+  if (label.empty() && first.release.known()) label = "no service pack";
   label.append(label.empty() ? "" : ": ").append(count);
   row.append("><th title=\"").append(label).append("\"><details><summary>");
   row.append(label).append("</summary>");

@@ -20,6 +20,9 @@ std::string HtmlEscaped(std::string_view text);
 // The class of a report's rows: empty for a complete report.
 std::string_view StatusClass(ReportStatus status);
 
+// The heading of a Windows' section: its name, or "Unknown Windows".
+const char* SectionName(Windows windows);
+
 // "1 machine", "2 machines".
 std::string Plural(std::size_t n, const char* one, const char* many);
 

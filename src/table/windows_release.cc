@@ -295,15 +295,14 @@ const char* WindowsName(Windows windows) {
   return index >= 0 && index < kWindowsCount ? kWindowsNames[index] : "";
 }
 
+std::string WindowsRelease::ServicePackName() const {
+  if (!known() || servicePack == 0) return std::string();
+  return sp6a ? "SP6a" : "SP" + std::to_string(servicePack);
+}
+
 std::string WindowsRelease::Display() const {
-  std::string text = name();
-  if (!known()) return text;
-  if (sp6a) {
-    text += " SP6a";
-  } else if (servicePack > 0) {
-    text += " SP" + std::to_string(servicePack);
-  }
-  return text;
+  const std::string level = ServicePackName();
+  return level.empty() ? name() : name() + " " + level;
 }
 
 WindowsRelease WindowsReleaseOf(std::string_view osLine) {

@@ -37,6 +37,8 @@ struct WindowsRelease {
 
   bool known() const { return windows != Windows::kUnknown; }
   std::string name() const { return WindowsName(windows); }
+  // "SP3", "SP6a"; empty without a service pack or when unknown.
+  std::string ServicePackName() const;
   // "Windows XP SP3", "Windows NT 4.0 SP6a", "Windows XP" without a
   // service pack; empty when unknown.
   std::string Display() const;
