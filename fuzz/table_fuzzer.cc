@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "files/text_decoding.h"
 #include "platform/platform-fake.h"
-#include "table/baseline.h"
-#include "table/report_parser.h"
-#include "table/text_decoding.h"
-#include "table/windows_release.h"
+#include "table/judge/baseline.h"
+#include "table/read/report_parser.h"
+#include "table/read/windows_release.h"
 
 namespace {
 

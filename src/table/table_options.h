@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "files/text_output.h"
 #include "platform/platform.h"
-#include "table/text_output.h"
 
 enum class Format {
   kCsv,        // a row per hotfix entry, or per requirement

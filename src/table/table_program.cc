@@ -3,12 +3,12 @@
 #include <memory>
 #include <new>
 
-#include "table/file_access.h"
-#include "table/judgement.h"
-#include "table/report_files.h"
+#include "files/file_access.h"
+#include "table/judge/judgement.h"
+#include "table/read/report_files.h"
+#include "table/read/windows_release.h"
 #include "table/table_options.h"
-#include "table/table_writer.h"
-#include "table/windows_release.h"
+#include "table/write/table_writer.h"
 
 namespace {
 

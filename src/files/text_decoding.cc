@@ -1,0 +1,161 @@
+#include "files/text_decoding.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char32_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// How many bytes of plain ASCII `bytes` starts with, read eight at a time:
+// most reports are ASCII throughout and need no conversion at all.
+std::size_t AsciiPrefixLength(const char* bytes, std::size_t size) {
+  const std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t at = 0;
+  for (; at + 8 <= size; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + at, 8);
+    if (word & kHighBits) break;
+  }
+  while (at < size && static_cast<unsigned char>(bytes[at]) < 0x80) ++at;
+  return at;
+}
+
+// The length of the well-formed UTF-8 sequence at `at`, 0 if there is none.
+std::size_t Utf8SequenceLength(const unsigned char* at, std::size_t left) {
+  const unsigned char lead = at[0];
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // allowed range of the 2nd byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
+  } else {
+    return 0;
+  }
+  if (left < length || at[1] < low || at[1] > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (at[i] < 0x80 || at[i] > 0xBF) return 0;
+  }
+  return length;
+}
+
+void AppendRepairedUtf8(const char* bytes, std::size_t size, std::string& out) {
+  const auto* at = reinterpret_cast<const unsigned char*>(bytes);
+  std::size_t done = 0;
+  while (done < size) {
+    const std::size_t ascii = AsciiPrefixLength(bytes + done, size - done);
+    out.append(bytes + done, ascii);
+    done += ascii;
+    if (done == size) break;
+    const std::size_t length = Utf8SequenceLength(at + done, size - done);
+    if (length == 0) {
+      AppendCodePoint(kReplacement, out);
+      ++done;
+    } else {
+      out.append(bytes + done, length);
+      done += length;
+    }
+  }
+}
+
+void AppendUtf16LeBytesAsUtf8(const char* bytes, std::size_t size,
+                              std::string& out) {
+  // A byte left over is half a character, cut off with the rest of the file.
+  std::vector<WCHAR> units(size / 2);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] =
+        static_cast<WCHAR>(static_cast<unsigned char>(bytes[2 * i]) |
+                           static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+  AppendUtf16AsUtf8(units.data(), units.size(), out);
+}
+
+bool StartsWith(const std::string& bytes, const char* mark) {
+  return bytes.compare(0, std::strlen(mark), mark) == 0;
+}
+
+}  // namespace
+
+void AppendUtf16AsUtf8(const WCHAR* units, std::size_t count,
+                       std::string& out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    char32_t c = static_cast<char32_t>(units[i]);
+    if (c >= 0xD800 && c < 0xE000) {
+      const char32_t next =
+          i + 1 < count ? static_cast<char32_t>(units[i + 1]) : 0;
+      if (c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+        ++i;
+      } else {
+        c = kReplacement;
+      }
+    }
+    AppendCodePoint(c, out);
+  }
+}
+
+bool AppendAnsiAsUtf8(const char* bytes, std::size_t size, UINT codePage,
+                      std::string& out) {
+  const std::size_t ascii = AsciiPrefixLength(bytes, size);
+  out.append(bytes, ascii);
+  if (ascii == size) return true;
+  // A byte below 0x80 that follows none above it is a character of its own
+  // in every ANSI code page: the system converts from the first other one.
+  const std::size_t start = ascii;
+  const std::size_t rest = size - start;
+  if (rest > 0x7FFFFFFF) return false;
+  // No code page makes more UTF-16 units of a text than it has bytes.
+  std::vector<WCHAR> wide(rest);
+  const int converted = platform::MultiByteToWideChar(
+      codePage, 0, bytes + start, static_cast<int>(rest), wide.data(),
+      static_cast<int>(rest));
+  if (converted <= 0) return false;
+  AppendUtf16AsUtf8(wide.data(), static_cast<std::size_t>(converted), out);
+  return true;
+}
+
+bool DecodeFileText(const std::string& bytes, UINT codePage, std::string& text,
+                    std::string& problem) {
+  static const char kUtf16LeMark[] = "\xFF\xFE";
+  static const char kUtf8Mark[] = "\xEF\xBB\xBF";
+  text.clear();
+  if (StartsWith(bytes, kUtf16LeMark)) {
+    AppendUtf16LeBytesAsUtf8(bytes.data() + 2, bytes.size() - 2, text);
+    return true;
+  }
+  if (StartsWith(bytes, kUtf8Mark)) {
+    AppendRepairedUtf8(bytes.data() + 3, bytes.size() - 3, text);
+    return true;
+  }
+  if (!AppendAnsiAsUtf8(bytes.data(), bytes.size(), codePage, text)) {
+    problem = "not decodable in code page " + std::to_string(codePage);
+    return false;
+  }
+  return true;
+}

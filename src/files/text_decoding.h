@@ -1,0 +1,27 @@
+// Text from the machines' files, turned into UTF-8: reports written in the
+// writing machine's ANSI code page, or re-encoded on the way by a tool that
+// marked its encoding with a byte-order mark.
+#ifndef HOTFIXES_FILES_TEXT_DECODING_H_
+#define HOTFIXES_FILES_TEXT_DECODING_H_
+
+#include <cstddef>
+#include <string>
+
+#include "platform/platform.h"
+
+// Decodes a whole file into `text` (replacing what it held): UTF-16LE or
+// UTF-8 when it starts with that byte-order mark (which is left out), else
+// `codePage`. Malformed sequences become U+FFFD. False, with `problem`
+// saying why, when the system refuses the conversion.
+bool DecodeFileText(const std::string& bytes, UINT codePage, std::string& text,
+                    std::string& problem);
+
+// Appends `size` bytes of `codePage` (CP_ACP: the system's ANSI code page)
+// as UTF-8; false when the system refuses the conversion.
+bool AppendAnsiAsUtf8(const char* bytes, std::size_t size, UINT codePage,
+                      std::string& out);
+
+// Appends UTF-16 code units as UTF-8; an unpaired surrogate becomes U+FFFD.
+void AppendUtf16AsUtf8(const WCHAR* units, std::size_t count, std::string& out);
+
+#endif  // HOTFIXES_FILES_TEXT_DECODING_H_

@@ -1,0 +1,25 @@
+// Text from the share made safe to show: whoever may write a report file
+// chooses its name and content, and characters a person cannot see, or
+// that move the text around them, would let one machine pass for another
+// or rewrite a terminal's earlier lines.
+#ifndef HOTFIXES_FILES_VISIBLE_TEXT_H_
+#define HOTFIXES_FILES_VISIBLE_TEXT_H_
+
+#include <string>
+#include <string_view>
+
+enum class LineBreaks {
+  kShown,  // every CR and LF is written as its code point
+  kKept,   // CR LF, the joint of a comment's lines, stays as it is
+};
+
+// Writes each invisible or text-moving character of the UTF-8 `text` as
+// "<U+XXXX>": C0 and C1 controls, DEL, and the zero-width, bidirectional
+// and other formatting characters. True when it replaced any.
+bool ShowInvisibleCharacters(std::string& text,
+                             LineBreaks lineBreaks = LineBreaks::kShown);
+
+// The same for a copy.
+std::string Visible(std::string_view text);
+
+#endif  // HOTFIXES_FILES_VISIBLE_TEXT_H_

@@ -1,0 +1,372 @@
+#include "table/judge/baseline.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "table/judge/hotfix_names.h"
+#include "table/judge/list_text.h"
+
+namespace {
+
+const int kEveryLevel = INT_MAX;
+// Far above any service pack a Windows had: a larger number is a typing
+// error, not a level.
+const int kHighestLevel = 999;
+const std::string_view kServicePackHotfix = "service pack";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = AsciiUpper(c);
+  return upper;
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+// The longest Windows name the rule starts with, whole words only, so
+// that "Windows XP x64" is not "Windows XP" with a fix named "x64".
+Windows WindowsNameAtStart(std::string_view rule, std::size_t& length) {
+  Windows found = Windows::kUnknown;
+  length = 0;
+  for (int i = 0; i < kWindowsCount; ++i) {
+    const std::string_view name = WindowsName(static_cast<Windows>(i));
+    if (name.empty() || name.size() <= length ||
+        !StartsWithNoCase(rule, name) ||
+        (rule.size() > name.size() && !IsBlank(rule[name.size()]))) {
+      continue;
+    }
+    found = static_cast<Windows>(i);
+    length = name.size();
+  }
+  return found;
+}
+
+// "SP4", "SP6a" (6): the level, taken off `text`.
+bool ReadLevel(std::string_view& text, int& level) {
+  if (!StartsWithNoCase(text, "SP")) return false;
+  text.remove_prefix(2);
+  std::size_t digits = 0;
+  level = 0;
+  while (digits < text.size() && IsDigit(text[digits])) {
+    if (level > kHighestLevel) return false;
+    level = level * 10 + (text[digits] - '0');
+    ++digits;
+  }
+  if (digits == 0 || level > kHighestLevel) return false;
+  text.remove_prefix(digits);
+  if (level == 6 && !text.empty() && AsciiUpper(text[0]) == 'A') {
+    text.remove_prefix(1);
+  }
+  return true;
+}
+
+// "SP4", "SP2-SP3", "SP2+".
+bool ReadRange(std::string_view text, int& lowest, int& highest) {
+  if (!ReadLevel(text, lowest)) return false;
+  highest = lowest;
+  if (text == "+") {
+    highest = kEveryLevel;
+    return true;
+  }
+  if (!text.empty() && text[0] == '-') {
+    text.remove_prefix(1);
+    if (!ReadLevel(text, highest) || highest < lowest) return false;
+  }
+  return text.empty();
+}
+
+bool IsPhrase(const std::vector<std::string_view>& words, std::size_t first,
+              const std::vector<std::string_view>& phrase) {
+  if (words.size() - first != phrase.size()) return false;
+  for (std::size_t i = 0; i < phrase.size(); ++i) {
+    if (!EqualsNoCase(words[first + i], phrase[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* VerdictStateName(VerdictState state) {
+  switch (state) {
+    case VerdictState::kInstalled: return "installed";
+    case VerdictState::kMissing: return "missing";
+    case VerdictState::kNoUpdate: return "no update";
+    case VerdictState::kNotAffected: return "not affected";
+    case VerdictState::kNotCovered: return "not covered";
+    case VerdictState::kUnknown: return "unknown";
+  }
+  return "unknown";
+}
+
+bool IsExposed(VerdictState state) {
+  return state == VerdictState::kMissing || state == VerdictState::kNoUpdate;
+}
+
+// Reads the file line by line into a baseline, stopping at its first
+// fault.
+class Baseline::Reader {
+ public:
+  Reader(Baseline& baseline, std::string_view fileName)
+      : baseline_(baseline), fileName_(fileName) {}
+
+  bool Read(std::string_view text) {
+    while (!text.empty()) {
+      std::size_t end = text.find('\n');
+      if (end == std::string_view::npos) end = text.size();
+      const std::string_view line = Trimmed(text.substr(0, end));
+      text.remove_prefix(std::min(end + 1, text.size()));
+      ++lineNumber_;
+      if (line.empty() || line[0] == '#') continue;
+      if (!(line[0] == '[' ? ReadRequirement(line) : ReadRule(line))) {
+        return false;
+      }
+    }
+    if (!EndRequirement()) return false;
+    if (baseline_.empty()) {
+      error_ = std::string(fileName_) + ": holds no requirement";
+      return false;
+    }
+    return true;
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  bool Fail(int line, const std::string& what) {
+    error_ = std::string(fileName_) + ":" + std::to_string(line) + ": " + what;
+    return false;
+  }
+
+  bool EndRequirement() {
+    if (baseline_.empty() || rulesOfRequirement_ > 0) return true;
+    return Fail(
+        requirementLine_,
+        "requirement " + baseline_.requirements_.back().id + " has no rules");
+  }
+
+  // "[ID] title"
+  bool ReadRequirement(std::string_view line) {
+    if (!EndRequirement()) return false;
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos) {
+      return Fail(lineNumber_, "no ']' after the requirement's ID");
+    }
+    const std::string_view id = Trimmed(line.substr(1, close - 1));
+    if (id.empty()) return Fail(lineNumber_, "requirement without an ID");
+    const auto first = idLines_.emplace(Upper(id), lineNumber_);
+    if (!first.second) {
+      return Fail(lineNumber_, "requirement " + std::string(id) +
+                                   " given twice (first on line " +
+                                   std::to_string(first.first->second) + ")");
+    }
+    baseline_.requirements_.push_back(
+        {std::string(id), std::string(Trimmed(line.substr(close + 1)))});
+    baseline_.rules_.resize(baseline_.rules_.size() + kWindowsCount);
+    requirementLine_ = lineNumber_;
+    rulesOfRequirement_ = 0;
+    return true;
+  }
+
+  // "Windows NAME [RANGE] OUTCOME"
+  bool ReadRule(std::string_view line) {
+    if (baseline_.empty()) {
+      return Fail(lineNumber_, "rule before any requirement");
+    }
+    std::size_t nameLength = 0;
+    const Windows windows = WindowsNameAtStart(line, nameLength);
+    if (windows == Windows::kUnknown) {
+      return Fail(lineNumber_,
+                  "unknown Windows name in \"" + std::string(line) + "\"");
+    }
+    const std::vector<std::string_view> words = Words(line.substr(nameLength));
+    Rule rule;
+    rule.line = lineNumber_;
+    rule.highest = kEveryLevel;
+    std::size_t outcome = 0;
+    if (!words.empty() && StartsWithNoCase(words[0], "SP")) {
+      if (!ReadRange(words[0], rule.lowest, rule.highest)) {
+        return Fail(lineNumber_,
+                    "bad service-pack range \"" + std::string(words[0]) + "\"");
+      }
+      outcome = 1;
+    }
+    if (outcome == words.size())
+      return Fail(lineNumber_, "rule without outcome");
+    ReadOutcome(words, outcome, rule);
+    return AddRule(windows, std::move(rule));
+  }
+
+  void ReadOutcome(const std::vector<std::string_view>& words,
+                   std::size_t first, Rule& rule) {
+    if (IsPhrase(words, first, {"no", "update"})) {
+      rule.outcome = Outcome::kNoUpdate;
+    } else if (IsPhrase(words, first, {"not", "affected"})) {
+      rule.outcome = Outcome::kNotAffected;
+    } else if (IsPhrase(words, first, {"in", "service", "pack"})) {
+      rule.outcome = Outcome::kInServicePack;
+    } else {
+      for (std::size_t i = first; i < words.size(); ++i) {
+        rule.fixes.push_back(baseline_.FixIndex(HotfixKey(words[i])));
+        if (i > first) rule.fixText += ' ';
+        rule.fixText.append(words[i]);
+      }
+    }
+  }
+
+  bool AddRule(Windows windows, Rule rule) {
+    std::vector<Rule>& rules =
+        baseline_.RulesFor(baseline_.requirements_.size() - 1, windows);
+    for (const Rule& other : rules) {
+      if (rule.lowest <= other.highest && other.lowest <= rule.highest) {
+        return Fail(lineNumber_, "overlaps the rule for " +
+                                     std::string(WindowsName(windows)) +
+                                     " on line " + std::to_string(other.line));
+      }
+    }
+    rules.push_back(std::move(rule));
+    ++rulesOfRequirement_;
+    return true;
+  }
+
+  Baseline& baseline_;
+  const std::string_view fileName_;
+  int lineNumber_ = 0;
+  int requirementLine_ = 0;
+  int rulesOfRequirement_ = 0;
+  std::unordered_map<std::string, int> idLines_;  // by upper-case ID
+  std::string error_;
+};
+
+bool Baseline::Parse(std::string_view text, std::string_view fileName,
+                     std::string& error) {
+  *this = Baseline();
+  Reader reader(*this, fileName);
+  if (reader.Read(text)) return true;
+  error = reader.error();
+  *this = Baseline();
+  return false;
+}
+
+const std::vector<Baseline::Rule>& Baseline::RulesFor(std::size_t requirement,
+                                                      Windows windows) const {
+  return rules_[requirement * kWindowsCount + static_cast<int>(windows)];
+}
+
+std::vector<Baseline::Rule>& Baseline::RulesFor(std::size_t requirement,
+                                                Windows windows) {
+  return rules_[requirement * kWindowsCount + static_cast<int>(windows)];
+}
+
+std::size_t Baseline::FixIndex(const std::string& key) {
+  const auto found = fixIndex_.emplace(key, fixKeys_.size());
+  if (found.second) fixKeys_.push_back(key);
+  return found.first->second;
+}
+
+// An entry names a fix by its key, or by its key and a suffix after '-'
+// ("KB921883-v2" for "KB921883"); an entry of the very key wins over one
+// with a suffix.
+std::vector<const std::string*> Baseline::ListedFixes(
+    const MachineReport& report) const {
+  std::vector<const std::string*> listed(fixKeys_.size(), nullptr);
+  std::vector<char> exact(fixKeys_.size(), 0);
+  for (const HotfixEntry& entry : report.entries) {
+    std::string key = HotfixKey(entry.name);
+    auto found = fixIndex_.find(key);
+    if (found != fixIndex_.end() && !exact[found->second]) {
+      listed[found->second] = &entry.name;
+      exact[found->second] = 1;
+    }
+    const std::size_t dash = key.find('-');
+    if (dash == 0 || dash == std::string::npos) continue;
+    key.resize(dash);
+    found = fixIndex_.find(key);
+    if (found != fixIndex_.end() && !listed[found->second]) {
+      listed[found->second] = &entry.name;
+    }
+  }
+  return listed;
+}
+
+Verdict Baseline::JudgeRule(const Rule& rule,
+                            const std::vector<const std::string*>& listed,
+                            bool complete) const {
+  switch (rule.outcome) {
+    case Outcome::kNoUpdate:
+      return Verdict{VerdictState::kNoUpdate, std::string_view()};
+    case Outcome::kNotAffected:
+      return Verdict{VerdictState::kNotAffected, std::string_view()};
+    case Outcome::kInServicePack:
+      return Verdict{VerdictState::kInstalled, kServicePackHotfix};
+    case Outcome::kFixes: break;
+  }
+  for (std::size_t fix : rule.fixes) {
+    if (listed[fix]) return Verdict{VerdictState::kInstalled, *listed[fix]};
+  }
+  // A report cut short may have stopped before the fix.
+  if (!complete) return Verdict{VerdictState::kUnknown, std::string_view()};
+  return Verdict{VerdictState::kMissing, rule.fixText};
+}
+
+std::vector<Verdict> Baseline::Judge(const MachineReport& report,
+                                     const WindowsRelease& release) const {
+  std::vector<Verdict> verdicts(requirements_.size());
+  if (report.status == ReportStatus::kUnreadable || !release.known()) {
+    return verdicts;
+  }
+  const std::vector<const std::string*> listed = ListedFixes(report);
+  const bool complete = report.status == ReportStatus::kComplete;
+  const std::vector<int>& rules = RulesAt(release);
+  for (std::size_t i = 0; i < requirements_.size(); ++i) {
+    verdicts[i] = rules[i] < 0
+                      ? Verdict{VerdictState::kNotCovered, std::string_view()}
+                      : JudgeRule(RulesFor(i, release.windows)[rules[i]],
+                                  listed, complete);
+  }
+  return verdicts;
+}
+
+const std::vector<int>& Baseline::RulesAt(const WindowsRelease& release) const {
+  const auto key =
+      std::make_pair(static_cast<int>(release.windows), release.servicePack);
+  const auto found = rulesAt_.find(key);
+  if (found != rulesAt_.end()) return found->second;
+  std::vector<int>& rules = rulesAt_[key];
+  rules.assign(requirements_.size(), -1);
+  for (std::size_t i = 0; i < requirements_.size(); ++i) {
+    const std::vector<Rule>& candidates = RulesFor(i, release.windows);
+    for (std::size_t r = 0; r < candidates.size(); ++r) {
+      if (release.servicePack >= candidates[r].lowest &&
+          release.servicePack <= candidates[r].highest) {
+        rules[i] = static_cast<int>(r);
+        break;
+      }
+    }
+  }
+  return rules;
+}

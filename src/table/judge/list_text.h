@@ -1,0 +1,21 @@
+// What reading the lists an auditor writes (required hotfixes, baselines)
+// needs of their text: ASCII case, and lines without their blanks.
+#ifndef HOTFIXES_TABLE_JUDGE_LIST_TEXT_H_
+#define HOTFIXES_TABLE_JUDGE_LIST_TEXT_H_
+
+#include <string_view>
+
+inline char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// `text` without the blanks, TABs and line ends around it.
+inline std::string_view Trimmed(std::string_view text) {
+  const std::string_view kBlanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return std::string_view();
+  const std::size_t last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+#endif  // HOTFIXES_TABLE_JUDGE_LIST_TEXT_H_

@@ -1,0 +1,36 @@
+// The table as CSV (RFC 4180): UTF-8, CR LF, one row per hotfix entry;
+// or, judged by a baseline, one row per machine and requirement.
+#ifndef HOTFIXES_TABLE_WRITE_CSV_TABLE_H_
+#define HOTFIXES_TABLE_WRITE_CSV_TABLE_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/text_output.h"
+#include "table/judge/baseline.h"
+#include "table/read/machine_report.h"
+
+// Appends a field as RFC 4180 has it, and never one a spreadsheet would
+// take for a formula.
+void AppendCsvField(std::string_view field, std::string& out);
+
+void WriteCsvHeader(TextOutput& out);
+
+// The machine's rows in report order; one row with no hotfix when it has
+// no entries.
+void WriteCsvRows(const MachineReport& report, TextOutput& out);
+
+void WriteCsvFindingsHeader(TextOutput& out);
+
+// The requirement and title fields of each requirement, with the commas
+// that end them: the same in every machine's rows.
+std::vector<std::string> CsvRequirementFields(const Baseline& baseline);
+
+// The machine's verdicts, one row each in the baseline's order;
+// `requirements` is CsvRequirementFields of the baseline.
+void WriteCsvFindings(const MachineReport& report,
+                      const std::vector<std::string>& requirements,
+                      const std::vector<Verdict>& verdicts, TextOutput& out);
+
+#endif  // HOTFIXES_TABLE_WRITE_CSV_TABLE_H_

@@ -1,0 +1,100 @@
+#include "table/write/fleet.h"
+
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+
+namespace {
+
+void SortUnique(std::vector<std::size_t>& columns) {
+  std::sort(columns.begin(), columns.end());
+  columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+}
+
+}  // namespace
+
+FleetBuilder::FleetBuilder(const RequiredHotfixes& required,
+                           const Baseline& baseline) {
+  fleet_.requirements = baseline.requirements();
+  FindingText(std::string_view());
+  for (const std::string& name : required.names()) {
+    const std::size_t column = ColumnOf(name);
+    fleet_.columns[column].required = true;
+    requiredColumns_.push_back(column);
+  }
+  SortUnique(requiredColumns_);
+}
+
+std::size_t FleetBuilder::ColumnOf(const std::string& name) {
+  std::string key = HotfixKey(name);
+  const auto found = columnByKey_.find(key);
+  if (found != columnByKey_.end()) return found->second;
+  const std::size_t column = fleet_.columns.size();
+  fleet_.columns.push_back(FleetColumn{name, false});
+  columnByKey_.emplace(key, column);
+  keys_.push_back(std::move(key));
+  return column;
+}
+
+std::uint32_t FleetBuilder::FindingText(std::string_view text) {
+  const auto index = static_cast<std::uint32_t>(fleet_.findingTexts.size());
+  const auto added = findingTextIndex_.emplace(std::string(text), index);
+  if (added.second) fleet_.findingTexts.emplace_back(text);
+  return added.first->second;
+}
+
+void FleetBuilder::Add(const MachineReport& report,
+                       const WindowsRelease& release,
+                       const std::vector<Verdict>& verdicts) {
+  FleetMachine machine;
+  machine.machine = report.machine;
+  machine.status = report.status;
+  machine.found = report.found;
+  machine.os = report.os;
+  machine.windows = report.windows;
+  machine.release = release;
+  machine.findings.reserve(verdicts.size());
+  for (const Verdict& verdict : verdicts) {
+    machine.findings.push_back({verdict.state, FindingText(verdict.hotfix)});
+  }
+  machine.problem = report.problem;
+  machine.reported = report.reported;
+  machine.owner = report.owner;
+  machine.entryCount = report.entries.size();
+  // An entry without a name (a line before the first hotfix line) has no
+  // column to be shown in; the summary counts it.
+  for (const HotfixEntry& entry : report.entries) {
+    if (!entry.name.empty()) machine.present.push_back(ColumnOf(entry.name));
+  }
+  SortUnique(machine.present);
+  // Of a report that could not be read nothing is known, not even what it
+  // lacks: its status says so.
+  if (report.status != ReportStatus::kUnreadable) {
+    std::set_difference(requiredColumns_.begin(), requiredColumns_.end(),
+                        machine.present.begin(), machine.present.end(),
+                        std::back_inserter(machine.lacking));
+  }
+  fleet_.machines.push_back(std::move(machine));
+}
+
+Fleet FleetBuilder::Finish() {
+  std::vector<std::size_t> order(fleet_.columns.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    return HotfixKeyLess(keys_[a], keys_[b]);
+  });
+  std::vector<std::size_t> newIndex(order.size());
+  std::vector<FleetColumn> columns(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    newIndex[order[i]] = i;
+    columns[i] = std::move(fleet_.columns[order[i]]);
+  }
+  fleet_.columns = std::move(columns);
+  for (FleetMachine& machine : fleet_.machines) {
+    for (auto* list : {&machine.present, &machine.lacking}) {
+      for (std::size_t& column : *list) column = newIndex[column];
+      std::sort(list->begin(), list->end());
+    }
+  }
+  return std::move(fleet_);
+}

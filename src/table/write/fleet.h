@@ -1,0 +1,68 @@
+// The whole fleet at a glance: every machine with what its report says, and
+// which hotfixes it has, for the page a person looks at.
+#ifndef HOTFIXES_TABLE_WRITE_FLEET_H_
+#define HOTFIXES_TABLE_WRITE_FLEET_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "table/judge/baseline.h"
+#include "table/judge/hotfix_names.h"
+#include "table/read/machine_report.h"
+
+struct FleetColumn {
+  std::string name;  // as first met: in the required list, else a report
+  bool required = false;
+};
+
+// A machine's verdict on one requirement, small: a fleet has thousands of
+// machines and a baseline hundreds of requirements.
+struct FleetFinding {
+  VerdictState state = VerdictState::kUnknown;
+  std::uint32_t hotfix = 0;  // into Fleet::findingTexts
+};
+
+struct FleetMachine {
+  std::string machine;
+  ReportStatus status = ReportStatus::kUnreadable;
+  std::string found, os, windows, problem, reported, owner;
+  WindowsRelease release;
+  std::size_t entryCount = 0;
+  std::vector<std::size_t> present;    // columns it has, ascending
+  std::vector<std::size_t> lacking;    // required columns it has not, ascending
+  std::vector<FleetFinding> findings;  // by requirement; none without one
+};
+
+struct Fleet {
+  std::vector<FleetColumn> columns;    // hotfixes, in the order of their keys
+  std::vector<FleetMachine> machines;  // in table order
+  std::vector<BaselineRequirement> requirements;  // of the baseline, if any
+  // The texts of the findings' hotfixes, each once; the first is empty.
+  std::vector<std::string> findingTexts;
+};
+
+// Builds the fleet one report at a time, keeping no entry's comment.
+class FleetBuilder {
+ public:
+  FleetBuilder(const RequiredHotfixes& required, const Baseline& baseline);
+  // `verdicts`: the report's on each requirement of the baseline.
+  void Add(const MachineReport& report, const WindowsRelease& release,
+           const std::vector<Verdict>& verdicts);
+  // The fleet, its columns ordered; the builder is spent.
+  Fleet Finish();
+
+ private:
+  std::size_t ColumnOf(const std::string& name);
+  std::uint32_t FindingText(std::string_view text);
+
+  Fleet fleet_;
+  std::vector<std::string> keys_;  // of each column
+  std::unordered_map<std::string, std::size_t> columnByKey_;
+  std::vector<std::size_t> requiredColumns_;
+  std::unordered_map<std::string, std::uint32_t> findingTextIndex_;
+};
+
+#endif  // HOTFIXES_TABLE_WRITE_FLEET_H_

@@ -1,0 +1,79 @@
+#include "table/write/fleet_groups.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace {
+
+// What makes two complete reports one patch level; their columns are
+// already one per name key.
+typedef std::tuple<int, bool, std::vector<std::size_t>> LevelKey;
+
+int SectionOrder(Windows windows) {
+  // The unknown Windows, first among the releases, comes last.
+  return windows == Windows::kUnknown ? kWindowsCount
+                                      : static_cast<int>(windows);
+}
+
+std::vector<PatchLevel> LevelsOf(const Fleet& fleet,
+                                 const std::vector<std::size_t>& machines) {
+  std::vector<PatchLevel> levels;
+  std::map<LevelKey, std::size_t> levelByKey;
+  for (std::size_t m : machines) {
+    const FleetMachine& machine = fleet.machines[m];
+    if (machine.status != ReportStatus::kComplete) {
+      levels.push_back(PatchLevel{{m}});
+      continue;
+    }
+    const LevelKey key(machine.release.servicePack, machine.release.sp6a,
+                       machine.present);
+    const auto found = levelByKey.emplace(key, levels.size());
+    if (found.second) levels.emplace_back();
+    levels[found.first->second].machines.push_back(m);
+  }
+  std::stable_sort(levels.begin(), levels.end(),
+                   [&fleet](const PatchLevel& a, const PatchLevel& b) {
+                     const FleetMachine& x = fleet.machines[a.machines[0]];
+                     const FleetMachine& y = fleet.machines[b.machines[0]];
+                     if (x.release.servicePack != y.release.servicePack) {
+                       return x.release.servicePack < y.release.servicePack;
+                     }
+                     return a.machines.size() > b.machines.size();
+                   });
+  return levels;
+}
+
+std::vector<std::size_t> ColumnsOf(const Fleet& fleet,
+                                   const std::vector<std::size_t>& machines) {
+  std::vector<char> shown(fleet.columns.size(), 0);
+  for (std::size_t c = 0; c < fleet.columns.size(); ++c) {
+    shown[c] = fleet.columns[c].required ? 1 : 0;
+  }
+  for (std::size_t m : machines) {
+    for (std::size_t c : fleet.machines[m].present) shown[c] = 1;
+  }
+  std::vector<std::size_t> columns;
+  for (std::size_t c = 0; c < shown.size(); ++c) {
+    if (shown[c]) columns.push_back(c);
+  }
+  return columns;
+}
+
+}  // namespace
+
+std::vector<WindowsSection> GroupFleet(const Fleet& fleet) {
+  std::map<int, std::vector<std::size_t>> machinesBySection;
+  for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
+    machinesBySection[SectionOrder(fleet.machines[m].release.windows)]
+        .push_back(m);
+  }
+  std::vector<WindowsSection> sections;
+  for (const auto& section : machinesBySection) {
+    sections.emplace_back();
+    sections.back().windows = fleet.machines[section.second[0]].release.windows;
+    sections.back().columns = ColumnsOf(fleet, section.second);
+    sections.back().levels = LevelsOf(fleet, section.second);
+  }
+  return sections;
+}

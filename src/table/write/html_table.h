@@ -1,0 +1,11 @@
+// The table as one self-contained HTML page for a person to look at: a
+// summary of the machines, and a matrix of machines by hotfix.
+#ifndef HOTFIXES_TABLE_WRITE_HTML_TABLE_H_
+#define HOTFIXES_TABLE_WRITE_HTML_TABLE_H_
+
+#include "files/text_output.h"
+#include "table/write/fleet.h"
+
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out);
+
+#endif  // HOTFIXES_TABLE_WRITE_HTML_TABLE_H_

@@ -1,0 +1,31 @@
+// Writing: the table in the format the command line asks for, one report
+// at a time.
+#ifndef HOTFIXES_TABLE_WRITE_TABLE_WRITER_H_
+#define HOTFIXES_TABLE_WRITE_TABLE_WRITER_H_
+
+#include <memory>
+#include <vector>
+
+#include "files/text_output.h"
+#include "table/judge/baseline.h"
+#include "table/judge/judgement.h"
+#include "table/read/machine_report.h"
+#include "table/read/windows_release.h"
+#include "table/table_options.h"
+
+class TableWriter {
+ public:
+  virtual ~TableWriter() = default;
+  // `release`: the Windows of the report's OS line; `verdicts`: the
+  // baseline's on the report, empty without a baseline.
+  virtual void Add(const MachineReport& report, const WindowsRelease& release,
+                   const std::vector<Verdict>& verdicts) = 0;
+  // Writes what waits for the last report.
+  virtual void Finish() {}
+};
+
+std::unique_ptr<TableWriter> MakeTableWriter(const Options& options,
+                                             const Judgement& judgement,
+                                             TextOutput& out);
+
+#endif  // HOTFIXES_TABLE_WRITE_TABLE_WRITER_H_
