@@ -1,0 +1,20 @@
+// Reading one file of Microsoft's bulletin data: the .xlsx workbook as
+// published, or a CSV of its sheet as Excel or LibreOffice save it; which
+// one is told by the content, not by the name.
+#ifndef HOTFIXES_BASELINE_READ_BULLETIN_FILE_H_
+#define HOTFIXES_BASELINE_READ_BULLETIN_FILE_H_
+
+#include <string>
+
+#include "baseline/read/bulletin_rows.h"
+
+// Hands each readable data row of the file at `path` to `sink` and fills
+// `facts`. False when the file cannot be read at all (not a zip nor a CSV
+// of this sheet, no header with the columns, a damaged zip, a part that
+// inflates past its bound, XML that is not well formed), with `error`
+// saying what is wrong in one line, without the file's name; rows already
+// handed on are then to be dropped by the caller.
+bool ReadBulletinFile(const std::string& path, BulletinRowSink& sink,
+                      BulletinFileFacts& facts, std::string& error);
+
+#endif  // HOTFIXES_BASELINE_READ_BULLETIN_FILE_H_
