@@ -1,5 +1,6 @@
 #include "files/text_decoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -100,6 +101,64 @@ bool StartsWith(const std::string& bytes, const char* mark) {
   return bytes.compare(0, std::strlen(mark), mark) == 0;
 }
 
+std::size_t LineAt(const char* text, std::size_t at) {
+  return 1 + static_cast<std::size_t>(std::count(text, text + at, '\n'));
+}
+
+bool Fail(TextFault& fault, std::size_t line, const char* what) {
+  fault.line = line;
+  fault.what = what;
+  return false;
+}
+
+// Checks UTF-8 (after its mark, if any) and copies it.
+bool CopyValidUtf8(const char* bytes, std::size_t size, std::string& out,
+                   TextFault& fault) {
+  const auto* at = reinterpret_cast<const unsigned char*>(bytes);
+  std::size_t done = 0;
+  while (done < size) {
+    done += AsciiPrefixLength(bytes + done, size - done);
+    if (done == size) break;
+    const std::size_t length = Utf8SequenceLength(at + done, size - done);
+    if (length == 0) {
+      return Fail(fault, LineAt(bytes, done),
+                  "not UTF-8 (save the file as UTF-8, or as UTF-16 with its "
+                  "byte-order mark)");
+    }
+    done += length;
+  }
+  out.assign(bytes, size);
+  return true;
+}
+
+// UTF-16 after its mark, little or big end first; an unpaired surrogate
+// or a byte left over is a fault, not a replacement character.
+bool DecodeValidUtf16(const char* bytes, std::size_t size, bool bigEndian,
+                      std::string& out, TextFault& fault) {
+  std::vector<WCHAR> units(size / 2);
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<WCHAR>(bigEndian ? first << 8 | second
+                                            : second << 8 | first);
+    if (units[i] == '\n') ++line;
+    const bool high = units[i] >= 0xD800 && units[i] < 0xDC00;
+    const bool low = units[i] >= 0xDC00 && units[i] < 0xE000;
+    const bool afterHigh =
+        i > 0 && units[i - 1] >= 0xD800 && units[i - 1] < 0xDC00;
+    if ((low && !afterHigh) || (afterHigh && !low) ||
+        (high && i + 1 == units.size())) {
+      return Fail(fault, line, "not UTF-16: half of a character pair");
+    }
+  }
+  if (size % 2 != 0) {
+    return Fail(fault, line, "not UTF-16: it ends in half a character");
+  }
+  AppendUtf16AsUtf8(units.data(), units.size(), out);
+  return true;
+}
+
 }  // namespace
 
 void AppendUtf16AsUtf8(const WCHAR* units, std::size_t count,
@@ -156,6 +215,27 @@ bool DecodeFileText(const std::string& bytes, UINT codePage, std::string& text,
   if (!AppendAnsiAsUtf8(bytes.data(), bytes.size(), codePage, text)) {
     problem = "not decodable in code page " + std::to_string(codePage);
     return false;
+  }
+  return true;
+}
+
+bool DecodeAuditorText(const std::string& bytes, std::string& text,
+                       TextFault& fault) {
+  text.clear();
+  bool decoded;
+  if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+    decoded = DecodeValidUtf16(bytes.data() + 2, bytes.size() - 2,
+                               bytes[0] == '\xFE', text, fault);
+  } else {
+    const std::size_t mark = StartsWith(bytes, "\xEF\xBB\xBF") ? 3 : 0;
+    decoded =
+        CopyValidUtf8(bytes.data() + mark, bytes.size() - mark, text, fault);
+  }
+  if (!decoded) return false;
+  while (!text.empty() && text.back() == '\x1A') text.pop_back();
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) {
+    return Fail(fault, LineAt(text.data(), nul), "a NUL character");
   }
   return true;
 }

@@ -16,6 +16,21 @@
 bool DecodeFileText(const std::string& bytes, UINT codePage, std::string& text,
                     std::string& problem);
 
+// What is wrong with a file the auditor wrote, and on which line (from 1).
+struct TextFault {
+  std::size_t line = 0;
+  std::string what;
+};
+
+// Decodes a file the auditor writes (a baseline, a list of hotfixes):
+// UTF-16 by its byte-order mark, else UTF-8 with or without one; a Ctrl-Z
+// at its end ends the text, as `copy /a` appends one. Unlike a report,
+// whose bytes depend on the machine that wrote it, such a file is written
+// once, by a person, for every run: anything that is not valid text, or a
+// NUL, is a fault to correct rather than a character to guess.
+bool DecodeAuditorText(const std::string& bytes, std::string& text,
+                       TextFault& fault);
+
 // Appends `size` bytes of `codePage` (CP_ACP: the system's ANSI code page)
 // as UTF-8; false when the system refuses the conversion.
 bool AppendAnsiAsUtf8(const char* bytes, std::size_t size, UINT codePage,

@@ -63,7 +63,7 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
     } else if (argument == "--require") {
       options.requireFile = value;
     } else if (argument == "--baseline") {
-      options.baselineFile = value;
+      options.baselineFiles.push_back(value);
     } else if (!ParseCodePage(value, options.codePage) ||
                !platform::IsValidCodePage(options.codePage)) {
       throw UsageError{"unknown code page " + value};
@@ -76,7 +76,7 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       options.format != Format::kWide) {
     throw UsageError{"--bom goes with the CSV only"};
   }
-  if (!options.requireFile.empty() && !options.baselineFile.empty()) {
+  if (!options.requireFile.empty() && !options.baselineFiles.empty()) {
     throw UsageError{"--require and --baseline do not go together"};
   }
   return options;
@@ -99,9 +99,11 @@ name without the extension.
   --bom             a UTF-8 byte-order mark before a CSV, for Excel
   --require FILE    the hotfixes every machine must have, one per line
   --baseline FILE   requirements by Windows and service pack (not with
-                    --require)
+                    --require); given again, a later file's requirement
+                    replaces an earlier one of the same ID
   --codepage N      the code page the reports are written in (default
-                    1252; 932 for a Japanese Windows)
+                    1252; 932 for a Japanese Windows); a --require or
+                    --baseline FILE is UTF-8, or UTF-16 by its mark
   --help            this text
   --version         the program's version
 

@@ -19,7 +19,7 @@ struct Options {
   Format format = Format::kCsv;
   bool byteOrderMark = false;
   std::string requireFile;
-  std::string baselineFile;
+  std::vector<std::string> baselineFiles;  // later ones replace earlier IDs
   UINT codePage = 1252;
   std::vector<std::string> paths;
   bool help = false;

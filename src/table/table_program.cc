@@ -65,7 +65,7 @@ int RunTable(const std::vector<std::string>& arguments) {
       return out.error() == 0 ? kTableComplete : kTableOutputFailed;
     }
     const RequiredHotfixes required = ReadRequiredHotfixes(options);
-    const Baseline baseline = ReadBaseline(options);
+    const Baseline baseline = ReadBaseline(options, errors);
     const std::vector<ReportFile> files = CollectReportFiles(options);
     WarnAboutSharedNames(files, errors);
     return WriteTable(options, Judgement{required, baseline}, files, errors);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "files/visible_text.h"
 #include "table/judge/hotfix_names.h"
 #include "table/judge/list_text.h"
 
@@ -13,8 +14,6 @@ const int kEveryLevel = INT_MAX;
 // error, not a level.
 const int kHighestLevel = 999;
 const std::string_view kServicePackHotfix = "service pack";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -34,18 +33,6 @@ std::string Upper(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) c = AsciiUpper(c);
   return upper;
-}
-
-std::vector<std::string_view> Words(std::string_view text) {
-  std::vector<std::string_view> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    const std::size_t start = i;
-    while (i < text.size() && !IsBlank(text[i])) ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
 }
 
 // The longest Windows name the rule starts with, whole words only, so
@@ -109,6 +96,47 @@ bool IsPhrase(const std::vector<std::string_view>& words, std::size_t first,
   return true;
 }
 
+// The first words of "no update", "not affected", "in service pack".
+bool StartsAnOutcomePhrase(std::string_view word) {
+  return EqualsNoCase(word, "no") || EqualsNoCase(word, "not") ||
+         EqualsNoCase(word, "in");
+}
+
+bool IsLevel(std::string_view word) {
+  int level = 0;
+  return ReadLevel(word, level) && word.empty();
+}
+
+bool IsRequirementId(std::string_view id) {
+  return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+           (c >= 'a' && c <= 'z') || c == '-' || c == '_' || c == '.';
+  });
+}
+
+// The range that the first words make when their blanks are left out
+// ("SP2 - SP3", "SP2 SP3", "SP2- SP3", "SP2 -SP3", "SP2 +"), or "".
+std::string RangeWithoutBlanks(const std::vector<std::string_view>& words) {
+  const auto word = [&](std::size_t i) {
+    return i < words.size() ? words[i] : std::string_view();
+  };
+  const std::string first(word(0));
+  if (IsLevel(word(0))) {
+    if (word(1) == "+") return first + "+";
+    if (word(1) == "-" && IsLevel(word(2)))
+      return first + "-" + std::string(word(2));
+    if (IsLevel(word(1))) return first + "-" + std::string(word(1));
+    if (word(1).size() > 1 && word(1)[0] == '-' && IsLevel(word(1).substr(1))) {
+      return first + std::string(word(1));
+    }
+  }
+  if (first.size() > 1 && first.back() == '-' &&
+      IsLevel(word(0).substr(0, first.size() - 1)) && IsLevel(word(1))) {
+    return first + std::string(word(1));
+  }
+  return std::string();
+}
+
 }  // namespace
 
 const char* VerdictStateName(VerdictState state) {
@@ -127,7 +155,7 @@ bool IsExposed(VerdictState state) {
   return state == VerdictState::kMissing || state == VerdictState::kNoUpdate;
 }
 
-// Reads the file line by line into a baseline, stopping at its first
+// Reads one file line by line into a baseline, stopping at its first
 // fault.
 class Baseline::Reader {
  public:
@@ -147,9 +175,12 @@ class Baseline::Reader {
       }
     }
     if (!EndRequirement()) return false;
-    if (baseline_.empty()) {
+    if (idLines_.empty()) {
       error_ = std::string(fileName_) + ": holds no requirement";
       return false;
+    }
+    if (hiddenCharacters_) {
+      baseline_.filesWithHiddenCharacters_.emplace_back(fileName_);
     }
     return true;
   }
@@ -163,10 +194,10 @@ class Baseline::Reader {
   }
 
   bool EndRequirement() {
-    if (baseline_.empty() || rulesOfRequirement_ > 0) return true;
-    return Fail(
-        requirementLine_,
-        "requirement " + baseline_.requirements_.back().id + " has no rules");
+    if (idLines_.empty() || rulesOfRequirement_ > 0) return true;
+    return Fail(requirementLine_, "requirement " +
+                                      baseline_.requirements_[current_].id +
+                                      " has no rules");
   }
 
   // "[ID] title"
@@ -178,51 +209,81 @@ class Baseline::Reader {
     }
     const std::string_view id = Trimmed(line.substr(1, close - 1));
     if (id.empty()) return Fail(lineNumber_, "requirement without an ID");
-    const auto first = idLines_.emplace(Upper(id), lineNumber_);
+    if (!IsRequirementId(id)) {
+      return Fail(lineNumber_, "requirement ID \"" + Visible(id) +
+                                   "\" is not one word of letters, digits "
+                                   "and \"-_.\"");
+    }
+    std::string key = Upper(id);
+    const auto first = idLines_.emplace(key, lineNumber_);
     if (!first.second) {
       return Fail(lineNumber_, "requirement " + std::string(id) +
                                    " given twice (first on line " +
                                    std::to_string(first.first->second) + ")");
     }
-    baseline_.requirements_.push_back(
-        {std::string(id), std::string(Trimmed(line.substr(close + 1)))});
-    baseline_.rules_.resize(baseline_.rules_.size() + kWindowsCount);
+    std::string title(Trimmed(line.substr(close + 1)));
+    hiddenCharacters_ = ShowInvisibleCharacters(title) || hiddenCharacters_;
+    StartRequirement(std::move(key), id, std::move(title));
     requirementLine_ = lineNumber_;
     rulesOfRequirement_ = 0;
     return true;
   }
 
+  // A new requirement, or an earlier file's taken over in its place.
+  void StartRequirement(std::string key, std::string_view id,
+                        std::string title) {
+    const auto found = baseline_.requirementIndex_.emplace(
+        key, baseline_.requirements_.size());
+    current_ = found.first->second;
+    if (found.second) {
+      baseline_.requirements_.push_back({std::string(id), std::move(title)});
+      baseline_.rules_.resize(baseline_.rules_.size() + kWindowsCount);
+      baseline_.sources_.emplace_back();
+    } else {
+      baseline_.requirements_[current_] = {std::string(id), std::move(title)};
+      for (int i = 0; i < kWindowsCount; ++i) {
+        baseline_.RulesFor(current_, static_cast<Windows>(i)).clear();
+      }
+    }
+    baseline_.sources_[current_].emplace_back(fileName_);
+  }
+
   // "Windows NAME [RANGE] OUTCOME"
   bool ReadRule(std::string_view line) {
-    if (baseline_.empty()) {
+    if (idLines_.empty()) {
       return Fail(lineNumber_, "rule before any requirement");
     }
     std::size_t nameLength = 0;
     const Windows windows = WindowsNameAtStart(line, nameLength);
     if (windows == Windows::kUnknown) {
       return Fail(lineNumber_,
-                  "unknown Windows name in \"" + std::string(line) + "\"");
+                  "unknown Windows name in \"" + Visible(line) + "\"");
     }
-    const std::vector<std::string_view> words = Words(line.substr(nameLength));
+    const std::vector<std::string_view> words =
+        BlankSeparatedWords(line.substr(nameLength));
     Rule rule;
     rule.line = lineNumber_;
     rule.highest = kEveryLevel;
     std::size_t outcome = 0;
     if (!words.empty() && StartsWithNoCase(words[0], "SP")) {
+      const std::string range = RangeWithoutBlanks(words);
+      if (!range.empty()) {
+        return Fail(lineNumber_, "a range is written without blanks: " + range);
+      }
       if (!ReadRange(words[0], rule.lowest, rule.highest)) {
         return Fail(lineNumber_,
-                    "bad service-pack range \"" + std::string(words[0]) + "\"");
+                    "bad service-pack range \"" + Visible(words[0]) + "\"");
       }
       outcome = 1;
     }
     if (outcome == words.size())
       return Fail(lineNumber_, "rule without outcome");
-    ReadOutcome(words, outcome, rule);
+    if (!ReadOutcome(words, outcome, windows, rule)) return false;
     return AddRule(windows, std::move(rule));
   }
 
-  void ReadOutcome(const std::vector<std::string_view>& words,
-                   std::size_t first, Rule& rule) {
+  bool ReadOutcome(const std::vector<std::string_view>& words,
+                   std::size_t first, Windows windows, Rule& rule) {
     if (IsPhrase(words, first, {"no", "update"})) {
       rule.outcome = Outcome::kNoUpdate;
     } else if (IsPhrase(words, first, {"not", "affected"})) {
@@ -231,16 +292,45 @@ class Baseline::Reader {
       rule.outcome = Outcome::kInServicePack;
     } else {
       for (std::size_t i = first; i < words.size(); ++i) {
+        if (!IsHotfixName(words[i])) {
+          return Fail(lineNumber_, MisplacedWord(words, i, first, windows));
+        }
         rule.fixes.push_back(baseline_.FixIndex(HotfixKey(words[i])));
         if (i > first) rule.fixText += ' ';
         rule.fixText.append(words[i]);
       }
     }
+    return true;
+  }
+
+  // Why the word at `i`, where the outcome starts at `first`, has no
+  // place in the rule: what it likely meant, where that can be told.
+  static std::string MisplacedWord(const std::vector<std::string_view>& words,
+                                   std::size_t i, std::size_t first,
+                                   Windows windows) {
+    const std::string word = "\"" + Visible(words[i]) + "\"";
+    if (StartsAnOutcomePhrase(words[i])) {
+      return word +
+             ": \"no update\", \"not affected\" and \"in service "
+             "pack\" stand alone after the range, without hotfixes "
+             "or other words";
+    }
+    if (StartsWithNoCase(words[i], "SP") && words[i].size() > 2 &&
+        IsDigit(words[i][2])) {
+      return word +
+             ": the service-pack range comes right after the Windows "
+             "name";
+    }
+    if (i == 0 && first == 0) {
+      return word + " after \"" + std::string(WindowsName(windows)) +
+             "\": a rule names the Windows as the table does, without its "
+             "edition (R2 and x64 Edition are Windows Server 2003)";
+    }
+    return NotAHotfixName(words[i]);
   }
 
   bool AddRule(Windows windows, Rule rule) {
-    std::vector<Rule>& rules =
-        baseline_.RulesFor(baseline_.requirements_.size() - 1, windows);
+    std::vector<Rule>& rules = baseline_.RulesFor(current_, windows);
     for (const Rule& other : rules) {
       if (rule.lowest <= other.highest && other.lowest <= rule.highest) {
         return Fail(lineNumber_, "overlaps the rule for " +
@@ -258,18 +348,44 @@ class Baseline::Reader {
   int lineNumber_ = 0;
   int requirementLine_ = 0;
   int rulesOfRequirement_ = 0;
-  std::unordered_map<std::string, int> idLines_;  // by upper-case ID
+  std::size_t current_ = 0;  // the requirement whose rules are read
+  bool hiddenCharacters_ = false;
+  std::unordered_map<std::string, int> idLines_;  // of this file, by key
   std::string error_;
 };
 
 bool Baseline::Parse(std::string_view text, std::string_view fileName,
                      std::string& error) {
   *this = Baseline();
+  return Add(text, fileName, error);
+}
+
+bool Baseline::Add(std::string_view text, std::string_view fileName,
+                   std::string& error) {
+  rulesAt_.clear();
   Reader reader(*this, fileName);
   if (reader.Read(text)) return true;
   error = reader.error();
   *this = Baseline();
   return false;
+}
+
+std::vector<std::string> Baseline::ReadingNotes() const {
+  std::vector<std::string> notes;
+  for (const std::string& file : filesWithHiddenCharacters_) {
+    notes.push_back(file +
+                    ": characters that cannot be seen or that move text, "
+                    "shown as <U+code point>");
+  }
+  for (std::size_t i = 0; i < sources_.size(); ++i) {
+    const std::vector<std::string>& files = sources_[i];
+    if (files.size() < 2) continue;
+    std::string note = files.back() + ": requirement " + requirements_[i].id +
+                       " replaces the one in " + files[0];
+    for (std::size_t f = 1; f + 1 < files.size(); ++f) note += ", " + files[f];
+    notes.push_back(std::move(note));
+  }
+  return notes;
 }
 
 const std::vector<Baseline::Rule>& Baseline::RulesFor(std::size_t requirement,

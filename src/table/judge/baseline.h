@@ -8,11 +8,13 @@
 //   Windows XP SP0-SP1             no update
 //   Windows XP SP2+                KB958644
 //
-// "[ID] title" starts a requirement, its rules follow: a Windows name of
-// WindowsName(), an optional service-pack range (SP4, SP2-SP3, SP2+; SP0
-// is none, SP6a is 6; without one: every level) and the outcome: hotfix
-// names, any of which satisfies the rule, or "no update", "not affected"
-// or "in service pack".
+// "[ID] title" starts a requirement (an ID is one word of letters, digits
+// and "-_."), its rules follow: a Windows name of WindowsName(), an
+// optional service-pack range (SP4, SP2-SP3, SP2+; SP0 is none, SP6a is 6;
+// without one: every level) and the outcome: hotfix names (IsHotfixName),
+// any of which satisfies the rule, or "no update", "not affected" or "in
+// service pack". A rule is read whole or refused: a word in the wrong
+// place would otherwise become a fix no machine has, or lose the range.
 #ifndef HOTFIXES_TABLE_JUDGE_BASELINE_H_
 #define HOTFIXES_TABLE_JUDGE_BASELINE_H_
 
@@ -65,6 +67,16 @@ class Baseline {
   // baseline left empty.
   bool Parse(std::string_view text, std::string_view fileName,
              std::string& error);
+  // Reads one more file, as Parse does: its requirements follow those of
+  // the files before, but one whose ID an earlier file has (the catalog;
+  // then the auditor's own file corrects it) replaces that one, title and
+  // rules, where the earlier file had it.
+  bool Add(std::string_view text, std::string_view fileName,
+           std::string& error);
+  // What standard error says of the files read, one line each without the
+  // program's name: each requirement that a later file replaced, and each
+  // file whose titles held characters now shown as <U+code point>.
+  std::vector<std::string> ReadingNotes() const;
 
   const std::vector<BaselineRequirement>& requirements() const {
     return requirements_;
@@ -101,6 +113,10 @@ class Baseline {
                     bool complete) const;
 
   std::vector<BaselineRequirement> requirements_;
+  // The files that gave each requirement, the one it was taken from last.
+  std::vector<std::vector<std::string>> sources_;
+  std::unordered_map<std::string, std::size_t> requirementIndex_;  // by ID
+  std::vector<std::string> filesWithHiddenCharacters_;
   // Which of its rules for the Windows holds for the level, for each
   // requirement (-1: none), found once: a fleet has few Windows and levels
   // and many machines.

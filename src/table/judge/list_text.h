@@ -4,6 +4,7 @@
 #define HOTFIXES_TABLE_JUDGE_LIST_TEXT_H_
 
 #include <string_view>
+#include <vector>
 
 inline char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -16,6 +17,22 @@ inline std::string_view Trimmed(std::string_view text) {
   if (first == std::string_view::npos) return std::string_view();
   const std::size_t last = text.find_last_not_of(kBlanks);
   return text.substr(first, last - first + 1);
+}
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The words of `text`, separated by blanks and TABs.
+inline std::vector<std::string_view> BlankSeparatedWords(
+    std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
 }
 
 #endif  // HOTFIXES_TABLE_JUDGE_LIST_TEXT_H_

@@ -22,23 +22,34 @@ std::string Utf8Path(const std::string& path) {
   return text;
 }
 
-// The text of a file the auditor names, read like a report: its
-// byte-order mark, else the code page.
-std::string ReadAuditorFile(const std::string& path, UINT codePage) {
-  std::string bytes, text, problem;
+// Room for the largest baseline hotfixes-baseline writes: every bulletin
+// of 2001 to 2017 with every component and every level is a few MiB of
+// text, and an auditor's own lists are far smaller. The margin is for a
+// catalog of more data than that (more components, longer titles, UTF-16)
+// while a file of anything else is still refused before it is decoded.
+const std::uint64_t kLargestAuditorFile = 64u << 20;
+
+// The text of a file the auditor names (a baseline, a list): UTF-8 or
+// UTF-16, whatever code page the reports are in.
+std::string ReadAuditorFile(const std::string& path) {
+  std::string bytes, text;
   FileFacts facts;
   DWORD error = 0;
   const std::string shown = ShownPath(path);
-  switch (ReadWholeFile(path, kLargestReport, bytes, facts, error)) {
+  switch (ReadWholeFile(path, kLargestAuditorFile, bytes, facts, error)) {
     case ReadResult::kFailed:
       throw UsageError{"cannot read " + shown + ": " +
                        DescribeSystemError(error)};
     case ReadResult::kTooLarge:
-      throw UsageError{"cannot read " + shown + ": too large"};
+      throw UsageError{"cannot read " + shown +
+                       ": larger than 64 MiB, the most a baseline or a list "
+                       "of hotfixes may hold"};
     case ReadResult::kRead: break;
   }
-  if (!DecodeFileText(bytes, codePage, text, problem)) {
-    throw UsageError{"cannot read " + shown + ": " + problem};
+  TextFault fault;
+  if (!DecodeAuditorText(bytes, text, fault)) {
+    throw UsageError{shown + ":" + std::to_string(fault.line) + ": " +
+                     fault.what};
   }
   return text;
 }
@@ -123,17 +134,24 @@ std::string ShownPath(const std::string& path) {
 RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
   RequiredHotfixes required;
   if (options.requireFile.empty()) return required;
-  required.Parse(ReadAuditorFile(options.requireFile, options.codePage));
+  std::string error;
+  if (!required.Parse(ReadAuditorFile(options.requireFile),
+                      ShownPath(options.requireFile), error)) {
+    throw UsageError{error};
+  }
   return required;
 }
 
-Baseline ReadBaseline(const Options& options) {
+Baseline ReadBaseline(const Options& options, TextOutput& errors) {
   Baseline baseline;
-  if (options.baselineFile.empty()) return baseline;
   std::string error;
-  if (!baseline.Parse(ReadAuditorFile(options.baselineFile, options.codePage),
-                      ShownPath(options.baselineFile), error)) {
-    throw UsageError{error};
+  for (const std::string& path : options.baselineFiles) {
+    if (!baseline.Add(ReadAuditorFile(path), ShownPath(path), error)) {
+      throw UsageError{error};
+    }
+  }
+  for (const std::string& note : baseline.ReadingNotes()) {
+    errors << "hotfixes-table: " << note << "\r\n";
   }
   return baseline;
 }

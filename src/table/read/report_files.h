@@ -25,7 +25,10 @@ std::string ShownPath(const std::string& path);
 
 // The lists the auditor names; a fault in one is a UsageError.
 RequiredHotfixes ReadRequiredHotfixes(const Options& options);
-Baseline ReadBaseline(const Options& options);
+// Every --baseline file as one baseline; standard error says which
+// requirements a later file replaced, and which files' titles held
+// characters now shown by their code points.
+Baseline ReadBaseline(const Options& options, TextOutput& errors);
 
 // Every report the paths name, in table order: by machine name without
 // regard to letter case. A path that is not there is a UsageError.
