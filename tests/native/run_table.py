@@ -324,8 +324,13 @@ def check_table(program, folder, files, rows, arguments=()):
 
 
 def check_usage(program, folder, version):
+    # The list ends as `copy /a` ends a text file.
     write_files(folder, {"PC1.txt": report([]).encode(),
-                         "list.txt": b"KB1\r\n"})
+                         "list.txt": b"KB1\r\n\x1a",
+                         "typo.txt": b"[A]\r\nWindows XP SP2 - SP3 KB1\r\n",
+                         "huge.txt": b""})
+    # Past the bound without filling the disk: a file of holes.
+    os.truncate(os.path.join(folder, "huge.txt"), (64 << 20) + 1)
     cases = [
         ([], b"no report file or folder given"),
         (["--codepage", "99999", "."], b"unknown code page 99999"),
@@ -335,6 +340,11 @@ def check_usage(program, folder, version):
         ([".", "missing"], b"missing: No such file or directory"),
         (["--require", "nolist.txt", "."],
          b"cannot read nolist.txt: No such file or directory"),
+        (["--baseline", "typo.txt", "."],
+         b"typo.txt:2: a range is written without blanks: SP2-SP3"),
+        (["--baseline", "huge.txt", "."],
+         b"cannot read huge.txt: larger than 64 MiB, the most a baseline or "
+         b"a list of hotfixes may hold"),
     ]
     problems = []
     for arguments, message in cases:

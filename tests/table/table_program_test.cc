@@ -135,6 +135,13 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
        2,
        "-",
        "hotfixes-table: cannot read other/locked.txt: error 5" + usage},
+      {"a report given as the required list",
+       {"--require", "share/B.TXT", "share"},
+       2,
+       "-",
+       "hotfixes-table: share/B.TXT:1: \"Hotfix\" is not a hotfix name (Q "
+       "or KB and a number: KB958644)" +
+           usage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -147,7 +154,8 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
     AddFile("other/cut.txt", kCut);
     AddFile("other/locked.txt", kComplete);
     Platform().files["other/locked.txt"].readable = false;
-    AddFile("kb.txt", "# every machine\r\nKB823980\r\n");
+    // Ended as `copy /a` ends a text file.
+    AddFile("kb.txt", "# every machine\r\nKB823980\r\n\x1A");
 
     EXPECT_EQ(RunTable(c.arguments), c.exitCode);
     EXPECT_EQ(Platform().output, c.table == "-" ? "" : kHeader + c.table);
@@ -294,6 +302,48 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
        2,
        "-",
        "hotfixes-table: --require and --baseline do not go together" + usage},
+      {"the auditor's own file after the catalog: its requirement replaces "
+       "the catalog's where that one stood",
+       {"--baseline", "base.txt", "--baseline", "own.txt", "share"},
+       1,
+       header + a + "MS03-026,RPC DCOM mine,not affected," + when + a +
+           "MS17-010,SMB,no update," + when + a + "CVE-2019-0708,RDP,no update," +
+           when + b + "MS03-026,RPC DCOM mine,not affected," + when + b +
+           "MS17-010,SMB,no update," + when + b + "CVE-2019-0708,RDP,no update," +
+           when,
+       "hotfixes-table: own.txt: requirement MS03-026 replaces the one in "
+       "base.txt\r\na (Windows 2000 SP4): MS17-010 no update; CVE-2019-0708 "
+       "no update\r\nB (Windows 2000 SP4): MS17-010 no update; CVE-2019-0708 "
+       "no update\r\n"},
+      {"UTF-8 without a byte-order mark, whatever the reports' code page",
+       {"--baseline", "utf8.txt", "share/a.txt"},
+       1,
+       header + a + "A,Sch\xC3\xA4" "den,no update," + when,
+       "a (Windows 2000 SP4): A no update\r\n"},
+      {"UTF-16 by its byte-order mark, a Ctrl-Z at its end",
+       {"--baseline", "utf16.txt", "share/a.txt"},
+       1,
+       header + a + "A,Sch\xC3\xA4" "den,no update," + when,
+       "a (Windows 2000 SP4): A no update\r\n"},
+      {"a title's hidden characters shown, and said",
+       {"--baseline", "hidden.txt", "share/a.txt"},
+       1,
+       header + a + "A,a<U+202E><U+001B>[31m,no update," + when,
+       "hotfixes-table: hidden.txt: characters that cannot be seen or that "
+       "move text, shown as <U+code point>\r\na (Windows 2000 SP4): A no "
+       "update\r\n"},
+      {"a baseline in code page 1252",
+       {"--baseline", "latin1.txt", "share"},
+       2,
+       "-",
+       "hotfixes-table: latin1.txt:2: not UTF-8 (save the file as UTF-8, or "
+       "as UTF-16 with its byte-order mark)" +
+           usage},
+      {"a baseline with a NUL",
+       {"--baseline", "nul.txt", "share"},
+       2,
+       "-",
+       "hotfixes-table: nul.txt:2: a NUL character" + usage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -306,6 +356,21 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
             "[MS03-026] RPC DCOM\r\nWindows 2000 SP3-SP4 KB823980 KB824146\r\n"
             "[MS17-010] SMB\r\nWindows 2000 no update\r\n");
     AddFile("bad.txt", "[X] x\r\nWindows 3.1 KB1\r\n");
+    AddFile("own.txt",
+            "[MS03-026] RPC DCOM mine\r\nWindows 2000 not affected\r\n"
+            "[CVE-2019-0708] RDP\r\nWindows 2000 no update\r\n");
+    const std::string rule = "\r\nWindows 2000 no update\r\n";
+    AddFile("utf8.txt", "[A] Sch\xC3\xA4" "den" + rule);
+    std::string utf16 = "\xFF\xFE";
+    for (char byte : "[A] Sch\xE4" "den" + rule + "\x1A") {
+      utf16 += byte;
+      utf16 += '\0';
+    }
+    AddFile("utf16.txt", utf16);
+    AddFile("hidden.txt", "[A] a\xE2\x80\xAE\x1B[31m" + rule);
+    AddFile("latin1.txt", "# old\r\n[A] Sch\xE4" "den" + rule);
+    AddFile("nul.txt", "[A] a\r\nWindows 2000" + std::string(1, '\0') +
+                           " no update\r\n");
 
     EXPECT_EQ(RunTable(c.arguments), c.exitCode);
     EXPECT_EQ(Platform().output, c.table == "-" ? "" : c.table);

@@ -309,19 +309,26 @@ class Baseline::Reader {
                                    std::size_t i, std::size_t first,
                                    Windows windows) {
     const std::string word = "\"" + Visible(words[i]) + "\"";
+    const std::string_view kOutcomes =
+        ": \"no update\", \"not affected\" and \"in service pack\" stand "
+        "alone after the range, without hotfixes or other words";
     if (StartsAnOutcomePhrase(words[i])) {
-      return word +
-             ": \"no update\", \"not affected\" and \"in service "
-             "pack\" stand alone after the range, without hotfixes "
-             "or other words";
+      std::string outcome;
+      for (std::size_t w = first; w < words.size(); ++w) {
+        outcome += (w > first ? " " : "") + Visible(words[w]);
+      }
+      return "\"" + outcome + "\"" + std::string(kOutcomes);
     }
     if (StartsWithNoCase(words[i], "SP") && words[i].size() > 2 &&
         IsDigit(words[i][2])) {
-      return word +
-             ": the service-pack range comes right after the Windows "
-             "name";
+      return word + ": the service-pack range comes right after the Windows "
+                    "name";
     }
-    if (i == 0 && first == 0) {
+    const bool plainWord =
+        std::all_of(words[i].begin(), words[i].end(), [](char c) {
+          return IsDigit(c) || (AsciiUpper(c) >= 'A' && AsciiUpper(c) <= 'Z');
+        });
+    if (i == 0 && first == 0 && plainWord) {
       return word + " after \"" + std::string(WindowsName(windows)) +
              "\": a rule names the Windows as the table does, without its "
              "edition (R2 and x64 Edition are Windows Server 2003)";

@@ -57,6 +57,10 @@ TEST(BaselineTest, ReadsRequirementsWhateverTheLayout) {
        "Windows NT 4.0 SP0-SP5 not affected\nWindows 7 or Server 2008 R2 SP1 "
        "in service pack\n",
        "X|x\n"},
+      {"[MS13-081-KB2862330] Critical: one update of several\n"
+       "Windows XP SP3 KB2862330 KB958644-v2 KB982381-IE8 KB968816_WM9 "
+       "Q147222\n",
+       "MS13-081-KB2862330|Critical: one update of several\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -101,6 +105,56 @@ TEST(BaselineTest, NamesTheLineOfAFault) {
       {"[A Windows XP KB1\n", "b.txt:1: no ']' after the requirement's ID"},
       {"[ ] x\nWindows XP KB1\n", "b.txt:1: requirement without an ID"},
       {"# nothing\n\n", "b.txt: holds no requirement"},
+      {"[A]\nWindows XP SP2 - SP3 KB958644\n",
+       "b.txt:2: a range is written without blanks: SP2-SP3"},
+      {"[A]\nWindows XP SP2 SP3 KB1\n",
+       "b.txt:2: a range is written without blanks: SP2-SP3"},
+      {"[A]\nWindows XP SP2- SP3 KB1\n",
+       "b.txt:2: a range is written without blanks: SP2-SP3"},
+      {"[A]\nWindows XP sp2 +  KB1\n",
+       "b.txt:2: a range is written without blanks: sp2+"},
+      {"[A]\nWindows XP KB1 SP3\n",
+       "b.txt:2: \"SP3\": the service-pack range comes right after the "
+       "Windows name"},
+      {"[A]\nWindows 2000 Server SP0-SP3 not affected\n",
+       "b.txt:2: \"Server\" after \"Windows 2000\": a rule names the Windows "
+       "as the table does, without its edition (R2 and x64 Edition are "
+       "Windows Server 2003)"},
+      {"[A]\nWindows Server 2003 R2 SP2 KB958644\n",
+       "b.txt:2: \"R2\" after \"Windows Server 2003\": a rule names the "
+       "Windows as the table does, without its edition (R2 and x64 Edition "
+       "are Windows Server 2003)"},
+      {"[A]\nWindows XP SP2 in service pack 2\n",
+       "b.txt:2: \"in service pack 2\": \"no update\", \"not affected\" and "
+       "\"in service pack\" stand alone after the range, without hotfixes "
+       "or other words"},
+      {"[A]\nWindows XP KB1 no update\n",
+       "b.txt:2: \"KB1 no update\": \"no update\", \"not affected\" and "
+       "\"in service pack\" stand alone after the range, without hotfixes "
+       "or other words"},
+      {"[A]\nWindows XP KB1 # comment\n",
+       "b.txt:2: \"#\" is not a hotfix name (Q or KB and a number: "
+       "KB958644); a comment is a line of its own, starting with '#'"},
+      {"[A]\nWindows XP \"KB1\"\n",
+       "b.txt:2: \"\"KB1\"\" is not a hotfix name (Q or KB and a number: "
+       "KB958644); write it without quotes or brackets: KB1"},
+      {"[A]\nWindows XP SP3 [KB1]\n",
+       "b.txt:2: \"[KB1]\" is not a hotfix name (Q or KB and a number: "
+       "KB958644); write it without quotes or brackets: KB1"},
+      {"[A]\nWindows XP KB1,KB2\n",
+       "b.txt:2: \"KB1,KB2\" is not a hotfix name (Q or KB and a number: "
+       "KB958644); names are separated by blanks: KB1 KB2"},
+      {"[A]\nWindows XP KB1 KB2\xE2\x80\x8B\n",
+       "b.txt:2: \"KB2<U+200B>\" is not a hotfix name (Q or KB and a number: "
+       "KB958644)"},
+      {"[A]\nWindows XP\x1B[2J KB1\n",
+       "b.txt:2: unknown Windows name in \"Windows XP<U+001B>[2J KB1\""},
+      {"[MS 09-001] x\nWindows XP KB1\n",
+       "b.txt:1: requirement ID \"MS 09-001\" is not one word of letters, "
+       "digits and \"-_.\""},
+      {"[A\xE2\x80\xAE] x\nWindows XP KB1\n",
+       "b.txt:1: requirement ID \"A<U+202E>\" is not one word of letters, "
+       "digits and \"-_.\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -111,6 +165,44 @@ TEST(BaselineTest, NamesTheLineOfAFault) {
     EXPECT_EQ(error, c.error);
     EXPECT_TRUE(baseline.empty());
   }
+}
+
+// The catalog and the auditor's own file: a requirement of the later file
+// replaces the earlier one of its ID where that one stood, and standard
+// error is told so once; a title's hidden characters are shown.
+TEST(BaselineTest, LaterFilesReplaceRequirementsOfTheirIds) {
+  Baseline baseline;
+  std::string error;
+  ASSERT_TRUE(baseline.Add("[A] a\nWindows XP KB1\n[B] b\nWindows XP KB2\n"
+                           "[C] c\nWindows XP KB3\n",
+                           "catalog.txt", error))
+      << error;
+  ASSERT_TRUE(baseline.Add("[b] mine\xE2\x80\x8B\nWindows XP SP3 no update\n"
+                           "[D] d\nWindows XP KB4\n",
+                           "own.txt", error))
+      << error;
+  ASSERT_TRUE(baseline.Add("[B] last\nWindows XP KB5\n", "last.txt", error))
+      << error;
+  EXPECT_EQ(Listed(baseline), "A|a\nB|last\nC|c\nD|d\n");
+  EXPECT_EQ(baseline.ReadingNotes(),
+            (std::vector<std::string>{
+                "own.txt: characters that cannot be seen or that move text, "
+                "shown as <U+code point>",
+                "last.txt: requirement B replaces the one in catalog.txt, "
+                "own.txt"}));
+  const MachineReport report =
+      ReportOf("Windows XP Professional Service Pack 3 (Build 2600)",
+               ReportStatus::kComplete, "KB2 KB5");
+  const std::map<std::string, Verdict> verdicts = VerdictsOf(baseline, report);
+  EXPECT_EQ(verdicts.at("B").hotfix, "KB5");
+  EXPECT_EQ(VerdictStateName(verdicts.at("A").state), std::string("missing"));
+
+  ASSERT_TRUE(baseline.Parse("[B] b\nWindows XP KB2\n", "one.txt", error));
+  ASSERT_TRUE(baseline.Add("[B] b\nWindows XP KB2\n", "two.txt", error));
+  EXPECT_FALSE(baseline.Add("[B] b\nWindows XP KB2\n[b]\n", "three.txt",
+                            error));
+  EXPECT_EQ(error, "three.txt:3: requirement b given twice (first on line 1)");
+  EXPECT_TRUE(baseline.empty());
 }
 
 const char kRules[] =
