@@ -307,10 +307,11 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
        {"--baseline", "base.txt", "--baseline", "own.txt", "share"},
        1,
        header + a + "MS03-026,RPC DCOM mine,not affected," + when + a +
-           "MS17-010,SMB,no update," + when + a + "CVE-2019-0708,RDP,no update," +
-           when + b + "MS03-026,RPC DCOM mine,not affected," + when + b +
-           "MS17-010,SMB,no update," + when + b + "CVE-2019-0708,RDP,no update," +
-           when,
+           "MS17-010,SMB,no update," + when + a +
+           "CVE-2019-0708,RDP,no update," + when + b +
+           "MS03-026,RPC DCOM mine,not affected," + when + b +
+           "MS17-010,SMB,no update," + when + b +
+           "CVE-2019-0708,RDP,no update," + when,
        "hotfixes-table: own.txt: requirement MS03-026 replaces the one in "
        "base.txt\r\na (Windows 2000 SP4): MS17-010 no update; CVE-2019-0708 "
        "no update\r\nB (Windows 2000 SP4): MS17-010 no update; CVE-2019-0708 "
@@ -318,12 +319,18 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
       {"UTF-8 without a byte-order mark, whatever the reports' code page",
        {"--baseline", "utf8.txt", "share/a.txt"},
        1,
-       header + a + "A,Sch\xC3\xA4" "den,no update," + when,
+       header + a +
+           "A,Sch\xC3\xA4"
+           "den,no update," +
+           when,
        "a (Windows 2000 SP4): A no update\r\n"},
       {"UTF-16 by its byte-order mark, a Ctrl-Z at its end",
        {"--baseline", "utf16.txt", "share/a.txt"},
        1,
-       header + a + "A,Sch\xC3\xA4" "den,no update," + when,
+       header + a +
+           "A,Sch\xC3\xA4"
+           "den,no update," +
+           when,
        "a (Windows 2000 SP4): A no update\r\n"},
       {"a title's hidden characters shown, and said",
        {"--baseline", "hidden.txt", "share/a.txt"},
@@ -360,17 +367,26 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
             "[MS03-026] RPC DCOM mine\r\nWindows 2000 not affected\r\n"
             "[CVE-2019-0708] RDP\r\nWindows 2000 no update\r\n");
     const std::string rule = "\r\nWindows 2000 no update\r\n";
-    AddFile("utf8.txt", "[A] Sch\xC3\xA4" "den" + rule);
+    AddFile("utf8.txt",
+            "[A] Sch\xC3\xA4"
+            "den" +
+                rule);
     std::string utf16 = "\xFF\xFE";
-    for (char byte : "[A] Sch\xE4" "den" + rule + "\x1A") {
+    for (char byte :
+         "[A] Sch\xE4"
+         "den" +
+             rule + "\x1A") {
       utf16 += byte;
       utf16 += '\0';
     }
     AddFile("utf16.txt", utf16);
     AddFile("hidden.txt", "[A] a\xE2\x80\xAE\x1B[31m" + rule);
-    AddFile("latin1.txt", "# old\r\n[A] Sch\xE4" "den" + rule);
-    AddFile("nul.txt", "[A] a\r\nWindows 2000" + std::string(1, '\0') +
-                           " no update\r\n");
+    AddFile("latin1.txt",
+            "# old\r\n[A] Sch\xE4"
+            "den" +
+                rule);
+    AddFile("nul.txt",
+            "[A] a\r\nWindows 2000" + std::string(1, '\0') + " no update\r\n");
 
     EXPECT_EQ(RunTable(c.arguments), c.exitCode);
     EXPECT_EQ(Platform().output, c.table == "-" ? "" : c.table);

@@ -321,8 +321,9 @@ class Baseline::Reader {
     }
     if (StartsWithNoCase(words[i], "SP") && words[i].size() > 2 &&
         IsDigit(words[i][2])) {
-      return word + ": the service-pack range comes right after the Windows "
-                    "name";
+      return word +
+             ": the service-pack range comes right after the Windows "
+             "name";
     }
     const bool plainWord =
         std::all_of(words[i].begin(), words[i].end(), [](char c) {
@@ -331,7 +332,7 @@ class Baseline::Reader {
     if (i == 0 && first == 0 && plainWord) {
       return word + " after \"" + std::string(WindowsName(windows)) +
              "\": a rule names the Windows as the table does, without its "
-             "edition (R2 and x64 Edition are Windows Server 2003)";
+             "edition (Server 2003 R2 and x64 Edition are Windows Server 2003)";
     }
     return NotAHotfixName(words[i]);
   }

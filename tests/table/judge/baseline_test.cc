@@ -118,12 +118,12 @@ TEST(BaselineTest, NamesTheLineOfAFault) {
        "Windows name"},
       {"[A]\nWindows 2000 Server SP0-SP3 not affected\n",
        "b.txt:2: \"Server\" after \"Windows 2000\": a rule names the Windows "
-       "as the table does, without its edition (R2 and x64 Edition are "
-       "Windows Server 2003)"},
+       "as the table does, without its edition (Server 2003 R2 and x64 "
+       "Edition are Windows Server 2003)"},
       {"[A]\nWindows Server 2003 R2 SP2 KB958644\n",
        "b.txt:2: \"R2\" after \"Windows Server 2003\": a rule names the "
-       "Windows as the table does, without its edition (R2 and x64 Edition "
-       "are Windows Server 2003)"},
+       "Windows as the table does, without its edition (Server 2003 R2 and x64 "
+       "Edition are Windows Server 2003)"},
       {"[A]\nWindows XP SP2 in service pack 2\n",
        "b.txt:2: \"in service pack 2\": \"no update\", \"not affected\" and "
        "\"in service pack\" stand alone after the range, without hotfixes "
@@ -173,13 +173,15 @@ TEST(BaselineTest, NamesTheLineOfAFault) {
 TEST(BaselineTest, LaterFilesReplaceRequirementsOfTheirIds) {
   Baseline baseline;
   std::string error;
-  ASSERT_TRUE(baseline.Add("[A] a\nWindows XP KB1\n[B] b\nWindows XP KB2\n"
-                           "[C] c\nWindows XP KB3\n",
-                           "catalog.txt", error))
+  ASSERT_TRUE(
+      baseline.Add("[A] a\nWindows XP KB1\n[B] b\nWindows XP KB2\n"
+                   "[C] c\nWindows XP KB3\n",
+                   "catalog.txt", error))
       << error;
-  ASSERT_TRUE(baseline.Add("[b] mine\xE2\x80\x8B\nWindows XP SP3 no update\n"
-                           "[D] d\nWindows XP KB4\n",
-                           "own.txt", error))
+  ASSERT_TRUE(
+      baseline.Add("[b] mine\xE2\x80\x8B\nWindows XP SP3 no update\n"
+                   "[D] d\nWindows XP KB4\n",
+                   "own.txt", error))
       << error;
   ASSERT_TRUE(baseline.Add("[B] last\nWindows XP KB5\n", "last.txt", error))
       << error;
@@ -199,8 +201,8 @@ TEST(BaselineTest, LaterFilesReplaceRequirementsOfTheirIds) {
 
   ASSERT_TRUE(baseline.Parse("[B] b\nWindows XP KB2\n", "one.txt", error));
   ASSERT_TRUE(baseline.Add("[B] b\nWindows XP KB2\n", "two.txt", error));
-  EXPECT_FALSE(baseline.Add("[B] b\nWindows XP KB2\n[b]\n", "three.txt",
-                            error));
+  EXPECT_FALSE(
+      baseline.Add("[B] b\nWindows XP KB2\n[b]\n", "three.txt", error));
   EXPECT_EQ(error, "three.txt:3: requirement b given twice (first on line 1)");
   EXPECT_TRUE(baseline.empty());
 }
