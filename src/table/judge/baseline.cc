@@ -214,7 +214,7 @@ class Baseline::Reader {
                                    "\" is not one word of letters, digits "
                                    "and \"-_.\"");
     }
-    std::string key = Upper(id);
+    const std::string key = Upper(id);
     const auto first = idLines_.emplace(key, lineNumber_);
     if (!first.second) {
       return Fail(lineNumber_, "requirement " + std::string(id) +
@@ -223,14 +223,14 @@ class Baseline::Reader {
     }
     std::string title(Trimmed(line.substr(close + 1)));
     hiddenCharacters_ = ShowInvisibleCharacters(title) || hiddenCharacters_;
-    StartRequirement(std::move(key), id, std::move(title));
+    StartRequirement(key, id, std::move(title));
     requirementLine_ = lineNumber_;
     rulesOfRequirement_ = 0;
     return true;
   }
 
   // A new requirement, or an earlier file's taken over in its place.
-  void StartRequirement(std::string key, std::string_view id,
+  void StartRequirement(const std::string& key, std::string_view id,
                         std::string title) {
     const auto found = baseline_.requirementIndex_.emplace(
         key, baseline_.requirements_.size());
