@@ -92,7 +92,7 @@ std::string NotAHotfixName(std::string_view word) {
       Quoted(word) + " is not a hotfix name (Q or KB and a number: KB958644)";
   const std::vector<std::string_view> pieces = Split(word, ",;");
   const std::string_view unwrapped = Unwrapped(word);
-  if (word[0] == '#') {
+  if (!word.empty() && word[0] == '#') {
     message += "; a comment is a line of its own, starting with '#'";
   } else if (pieces.size() > 1 && AreHotfixNames(pieces)) {
     message += "; names are separated by blanks: " + Joined(pieces);
