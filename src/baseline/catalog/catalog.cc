@@ -145,15 +145,22 @@ void Catalog::Add(const BulletinRow& row) {
     return;
   }
   Bulletin& bulletin = BulletinOf(row, upperId);
-  if (row.datePosted > 0) {
-    if (bulletin.date == 0 || row.datePosted < bulletin.date) {
-      bulletin.date = row.datePosted;
-    }
-    if (row.datePosted > figures_.newestDate) {
-      figures_.newestDate = row.datePosted;
-      figures_.newestBulletin = row.bulletinId;
-    }
+  NoteDate(row, bulletin);
+  AddUpdate(row, bulletin);
+}
+
+void Catalog::NoteDate(const BulletinRow& row, Bulletin& bulletin) {
+  if (row.datePosted <= 0) return;
+  if (bulletin.date == 0 || row.datePosted < bulletin.date) {
+    bulletin.date = row.datePosted;
   }
+  if (row.datePosted > figures_.newestDate) {
+    figures_.newestDate = row.datePosted;
+    figures_.newestBulletin = row.bulletinId;
+  }
+}
+
+void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
   const Product product = ProductOf(row.product);
   const Levels levels{product.windows, product.lowest, product.highest};
   if (product.kind != ProductKind::kWindows) {
@@ -184,6 +191,35 @@ void Catalog::Add(const BulletinRow& row) {
   ++figures_.rowsUsed;
 }
 
+std::vector<LevelListing> Catalog::ListingsOf(const Bulletin& bulletin,
+                                              const std::string* onlyKb,
+                                              Windows windows) const {
+  const int highest = HighestLevel(windows);
+  std::vector<LevelListing> listings(static_cast<std::size_t>(highest) + 1);
+  for (const Update& update : bulletin.updates) {
+    const Product& product = products_[update.product];
+    if (product.windows != windows) continue;
+    const bool fixes = !onlyKb || *onlyKb == update.kb;
+    const std::vector<std::string> chain =
+        fixes ? replacements_.Chain(update.product, bulletin.id, update.kb)
+              : std::vector<std::string>();
+    for (int level = product.lowest;
+         level <= std::min(product.highest, highest); ++level) {
+      LevelListing& listing = listings[static_cast<std::size_t>(level)];
+      listing.named = true;
+      AppendOnce(listing.fixes, chain);
+    }
+  }
+  for (const Levels& levels : bulletin.unjudged) {
+    if (levels.windows != windows) continue;
+    for (int level = levels.lowest; level <= std::min(levels.highest, highest);
+         ++level) {
+      listings[static_cast<std::size_t>(level)].unjudged = true;
+    }
+  }
+  return listings;
+}
+
 std::string Catalog::RequirementText(const Bulletin& bulletin,
                                      const std::string* onlyKb) const {
   std::string id = bulletin.id;
@@ -194,31 +230,9 @@ std::string Catalog::RequirementText(const Bulletin& bulletin,
   while (!text.empty() && text.back() == ' ') text.pop_back();
   text += "\r\n";
   for (Windows windows : CatalogWindows()) {
-    const int highest = HighestLevel(windows);
-    std::vector<LevelListing> listings(static_cast<std::size_t>(highest) + 1);
-    for (const Update& update : bulletin.updates) {
-      const Product& product = products_[update.product];
-      if (product.windows != windows) continue;
-      const bool fixes = !onlyKb || *onlyKb == update.kb;
-      const std::vector<std::string> chain =
-          fixes ? replacements_.Chain(update.product, bulletin.id, update.kb)
-                : std::vector<std::string>();
-      for (int level = product.lowest;
-           level <= std::min(product.highest, highest); ++level) {
-        LevelListing& listing = listings[static_cast<std::size_t>(level)];
-        listing.named = true;
-        AppendOnce(listing.fixes, chain);
-      }
-    }
-    for (const Levels& levels : bulletin.unjudged) {
-      if (levels.windows != windows) continue;
-      for (int level = levels.lowest;
-           level <= std::min(levels.highest, highest); ++level) {
-        listings[static_cast<std::size_t>(level)].unjudged = true;
-      }
-    }
-    for (const std::string& line :
-         RuleLines(windows, DecideLevels(windows, listings, bulletin.date))) {
+    const std::vector<LevelRule> rules = DecideLevels(
+        windows, ListingsOf(bulletin, onlyKb, windows), bulletin.date);
+    for (const std::string& line : RuleLines(windows, rules)) {
       text += line + "\r\n";
     }
   }

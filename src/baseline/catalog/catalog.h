@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "baseline/catalog/catalog_head.h"
+#include "baseline/catalog/level_rules.h"
 #include "baseline/catalog/replacements.h"
 #include "baseline/catalog/windows_products.h"
 #include "baseline/read/bulletin_rows.h"
@@ -58,11 +59,19 @@ class Catalog : public BulletinRowSink {
   std::size_t ProductIndex(const std::string& affectedProduct,
                            const Product& product);
   void Count(LeftOut reason);
+  void NoteDate(const BulletinRow& row, Bulletin& bulletin);
+  // The row's update for its product, or why it is left out.
+  void AddUpdate(const BulletinRow& row, Bulletin& bulletin);
   // The requirements of one bulletin, as baseline text.
   std::string RequirementsOf(const Bulletin& bulletin,
                              std::int64_t& requirements) const;
+  // `onlyKb`: the one update the requirement is for; null: all of the
+  // bulletin's.
   std::string RequirementText(const Bulletin& bulletin,
                               const std::string* onlyKb) const;
+  std::vector<LevelListing> ListingsOf(const Bulletin& bulletin,
+                                       const std::string* onlyKb,
+                                       Windows windows) const;
 
   std::vector<std::string> components_;
   int file_ = 0;
