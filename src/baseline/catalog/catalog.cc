@@ -1,13 +1,291 @@
 #include "baseline/catalog/catalog.h"
 
+#include <algorithm>
+#include <set>
 #include <utility>
+
+#include "baseline/catalog/level_rules.h"
+#include "baseline/catalog/windows_levels.h"
+#include "files/visible_text.h"
+
+namespace {
+
+// Far longer than any bulletin's ID; a longer one is no ID.
+const std::size_t kLongestId = 40;
+// KB numbers have up to seven digits; more is no KB.
+const std::size_t kLongestKb = 9;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// One word of letters, digits and "-_.", as the table reads an ID.
+bool IsRequirementId(const std::string& id) {
+  if (id.empty() || id.size() > kLongestId) return false;
+  for (char c : id) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!letter && !IsDigit(c) && c != '-' && c != '_' && c != '.') {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "958687" (or "KB958687") as its digits; empty for anything else.
+std::string KbDigits(const std::string& text) {
+  std::string digits = text;
+  if (digits.size() > 2 && (digits[0] == 'K' || digits[0] == 'k') &&
+      (digits[1] == 'B' || digits[1] == 'b')) {
+    digits.erase(0, 2);
+  }
+  if (digits.empty() || digits.size() > kLongestKb ||
+      !std::all_of(digits.begin(), digits.end(), IsDigit)) {
+    return std::string();
+  }
+  return digits;
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  if (prefix.size() > text.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
+  }
+  return true;
+}
+
+LeftOut ReasonOf(ProductKind kind) {
+  switch (kind) {
+    case ProductKind::kItanium: return LeftOut::kItanium;
+    case ProductKind::kEditionNotTold: return LeftOut::kEditionNotTold;
+    case ProductKind::kLaterWindows: return LeftOut::kLaterWindows;
+    case ProductKind::kWindows:
+    case ProductKind::kOtherProduct: break;
+  }
+  return LeftOut::kOtherProduct;
+}
+
+// The supersedes items whose KB, if any, is a number.
+std::vector<ReplacedUpdate> ReadableItems(
+    const std::vector<ReplacedUpdate>& items) {
+  std::vector<ReplacedUpdate> readable;
+  for (const ReplacedUpdate& item : items) {
+    if (item.bulletin.empty() && item.kb.empty()) continue;
+    if (item.kb.empty()) {
+      readable.push_back(item);
+      continue;
+    }
+    const std::string kb = KbDigits(item.kb);
+    if (!kb.empty()) readable.push_back({item.bulletin, kb});
+  }
+  return readable;
+}
+
+void AppendOnce(std::vector<std::string>& list,
+                const std::vector<std::string>& more) {
+  for (const std::string& kb : more) {
+    if (std::find(list.begin(), list.end(), kb) == list.end()) {
+      list.push_back(kb);
+    }
+  }
+}
+
+}  // namespace
 
 Catalog::Catalog(std::vector<std::string> components)
     : components_(std::move(components)) {}
 
-void Catalog::BeginFile() {}
+void Catalog::BeginFile() { ++file_; }
 
-void Catalog::Add(const BulletinRow& /*row*/) {}
+void Catalog::Count(LeftOut reason) {
+  ++figures_.rowsLeftOut[static_cast<std::size_t>(reason)];
+}
 
-void Catalog::Write(const std::vector<BulletinFileFacts>& /*files*/,
-                    TextOutput& /*out*/) const {}
+bool Catalog::ComponentAsked(const std::string& component) const {
+  for (const std::string& asked : components_) {
+    if (!asked.empty() && StartsWithNoCase(component, asked)) return true;
+  }
+  return false;
+}
+
+Catalog::Bulletin& Catalog::BulletinOf(const BulletinRow& row,
+                                       const std::string& upperId) {
+  const auto found = bulletinIndex_.find(upperId);
+  if (found != bulletinIndex_.end()) return bulletins_[found->second];
+  bulletinIndex_.emplace(upperId, bulletins_.size());
+  Bulletin bulletin;
+  bulletin.id = row.bulletinId;
+  bulletin.severity = row.severity;
+  bulletin.title = row.title;
+  bulletin.file = file_;
+  bulletins_.push_back(std::move(bulletin));
+  ++figures_.bulletinsRead;
+  return bulletins_.back();
+}
+
+std::size_t Catalog::ProductIndex(const std::string& affectedProduct,
+                                  const Product& product) {
+  const auto found =
+      productIndex_.emplace(ProductKey(affectedProduct), products_.size());
+  if (found.second) products_.push_back(product);
+  return found.first->second;
+}
+
+void Catalog::Add(const BulletinRow& row) {
+  const std::string upperId = UpperAscii(row.bulletinId);
+  const auto earlier = bulletinIndex_.find(upperId);
+  if (earlier != bulletinIndex_.end() &&
+      bulletins_[earlier->second].file < file_) {
+    Count(LeftOut::kEarlierFile);
+    return;
+  }
+  if (!IsRequirementId(row.bulletinId)) {
+    Count(LeftOut::kBadBulletinId);
+    return;
+  }
+  Bulletin& bulletin = BulletinOf(row, upperId);
+  NoteDate(row, bulletin);
+  AddUpdate(row, bulletin);
+}
+
+void Catalog::NoteDate(const BulletinRow& row, Bulletin& bulletin) {
+  if (row.datePosted <= 0) return;
+  if (bulletin.date == 0 || row.datePosted < bulletin.date) {
+    bulletin.date = row.datePosted;
+  }
+  if (row.datePosted > figures_.newestDate) {
+    figures_.newestDate = row.datePosted;
+    figures_.newestBulletin = row.bulletinId;
+  }
+}
+
+void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
+  const Product product = ProductOf(row.product);
+  const Levels levels{product.windows, product.lowest, product.highest};
+  if (product.kind != ProductKind::kWindows) {
+    if (product.windows != Windows::kUnknown) {
+      bulletin.unjudged.push_back(levels);
+    }
+    Count(ReasonOf(product.kind));
+    return;
+  }
+  const std::size_t productIndex = ProductIndex(row.product, product);
+  const std::string kb = KbDigits(row.componentKb);
+  // A component's update replaces others on the product whether or not
+  // its own rows are used.
+  if (!kb.empty()) {
+    replacements_.Add(productIndex, row.bulletinId, kb,
+                      ReadableItems(row.supersedes));
+  }
+  if (!row.component.empty() && !ComponentAsked(row.component)) {
+    bulletin.unjudged.push_back(levels);
+    Count(LeftOut::kComponent);
+    return;
+  }
+  if (kb.empty()) {
+    Count(LeftOut::kBadKb);
+    return;
+  }
+  bulletin.updates.push_back({productIndex, kb});
+  ++figures_.rowsUsed;
+}
+
+std::vector<LevelListing> Catalog::ListingsOf(const Bulletin& bulletin,
+                                              const std::string* onlyKb,
+                                              Windows windows) const {
+  const int highest = HighestLevel(windows);
+  std::vector<LevelListing> listings(static_cast<std::size_t>(highest) + 1);
+  for (const Update& update : bulletin.updates) {
+    const Product& product = products_[update.product];
+    if (product.windows != windows) continue;
+    const bool fixes = !onlyKb || *onlyKb == update.kb;
+    const std::vector<std::string> chain =
+        fixes ? replacements_.Chain(update.product, bulletin.id, update.kb)
+              : std::vector<std::string>();
+    for (int level = product.lowest;
+         level <= std::min(product.highest, highest); ++level) {
+      LevelListing& listing = listings[static_cast<std::size_t>(level)];
+      listing.named = true;
+      AppendOnce(listing.fixes, chain);
+    }
+  }
+  for (const Levels& levels : bulletin.unjudged) {
+    if (levels.windows != windows) continue;
+    for (int level = levels.lowest; level <= std::min(levels.highest, highest);
+         ++level) {
+      listings[static_cast<std::size_t>(level)].unjudged = true;
+    }
+  }
+  return listings;
+}
+
+std::string Catalog::RequirementText(const Bulletin& bulletin,
+                                     const std::string* onlyKb) const {
+  std::string id = bulletin.id;
+  if (onlyKb) id += "-KB" + *onlyKb;
+  std::string text = "[" + id + "] ";
+  if (!bulletin.severity.empty()) text += Visible(bulletin.severity) + ": ";
+  text += Visible(bulletin.title);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  text += "\r\n";
+  for (Windows windows : CatalogWindows()) {
+    const std::vector<LevelRule> rules = DecideLevels(
+        windows, ListingsOf(bulletin, onlyKb, windows), bulletin.date);
+    for (const std::string& line : RuleLines(windows, rules)) {
+      text += line + "\r\n";
+    }
+  }
+  return text + "\r\n";
+}
+
+std::string Catalog::RequirementsOf(const Bulletin& bulletin,
+                                    std::int64_t& requirements) const {
+  // Several updates for one product: each is a requirement of its own,
+  // so that a machine with some of them still misses the others.
+  std::map<std::size_t, std::set<std::string>> kbsByProduct;
+  std::set<std::string> kbs;
+  bool several = false;
+  for (const Update& update : bulletin.updates) {
+    std::set<std::string>& ofProduct = kbsByProduct[update.product];
+    ofProduct.insert(update.kb);
+    several = several || ofProduct.size() > 1;
+    kbs.insert(update.kb);
+  }
+  if (!several) {
+    ++requirements;
+    return RequirementText(bulletin, nullptr);
+  }
+  std::vector<std::string> ordered(kbs.begin(), kbs.end());
+  std::sort(ordered.begin(), ordered.end(),
+            [](const std::string& a, const std::string& b) {
+              return a.size() != b.size() ? a.size() < b.size() : a < b;
+            });
+  std::string text;
+  for (const std::string& kb : ordered) {
+    ++requirements;
+    text += RequirementText(bulletin, &kb);
+  }
+  return text;
+}
+
+void Catalog::Write(const std::vector<BulletinFileFacts>& files,
+                    TextOutput& out) const {
+  // Newest first, as Microsoft lists them.
+  std::vector<const Bulletin*> used;
+  for (const Bulletin& bulletin : bulletins_) {
+    if (!bulletin.updates.empty()) used.push_back(&bulletin);
+  }
+  std::stable_sort(used.begin(), used.end(),
+                   [](const Bulletin* a, const Bulletin* b) {
+                     if (a->date != b->date) return a->date > b->date;
+                     return UpperAscii(a->id) > UpperAscii(b->id);
+                   });
+  CatalogFigures figures = figures_;
+  figures.bulletinsUsed = static_cast<std::int64_t>(used.size());
+  std::string body;
+  for (const Bulletin* bulletin : used) {
+    body += RequirementsOf(*bulletin, figures.requirements);
+  }
+  out << CatalogHead(files, components_, figures) << body;
+}

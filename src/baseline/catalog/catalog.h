@@ -4,9 +4,15 @@
 #ifndef HOTFIXES_BASELINE_CATALOG_CATALOG_H_
 #define HOTFIXES_BASELINE_CATALOG_CATALOG_H_
 
+#include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "baseline/catalog/catalog_head.h"
+#include "baseline/catalog/level_rules.h"
+#include "baseline/catalog/replacements.h"
+#include "baseline/catalog/windows_products.h"
 #include "baseline/read/bulletin_rows.h"
 #include "files/text_output.h"
 
@@ -27,7 +33,54 @@ class Catalog : public BulletinRowSink {
              TextOutput& out) const;
 
  private:
+  // One update a bulletin's rows in use name for one product.
+  struct Update {
+    std::size_t product;  // into products_
+    std::string kb;       // digits
+  };
+  // The levels of one Windows a row left out names.
+  struct Levels {
+    Windows windows;
+    int lowest;
+    int highest;
+  };
+  struct Bulletin {
+    std::string id;  // as its first row writes it
+    std::string severity;
+    std::string title;
+    int date = 0;  // the earliest of its rows
+    int file = 0;
+    std::vector<Update> updates;
+    std::vector<Levels> unjudged;
+  };
+
+  bool ComponentAsked(const std::string& component) const;
+  Bulletin& BulletinOf(const BulletinRow& row, const std::string& upperId);
+  std::size_t ProductIndex(const std::string& affectedProduct,
+                           const Product& product);
+  void Count(LeftOut reason);
+  void NoteDate(const BulletinRow& row, Bulletin& bulletin);
+  // The row's update for its product, or why it is left out.
+  void AddUpdate(const BulletinRow& row, Bulletin& bulletin);
+  // The requirements of one bulletin, as baseline text.
+  std::string RequirementsOf(const Bulletin& bulletin,
+                             std::int64_t& requirements) const;
+  // `onlyKb`: the one update the requirement is for; null: all of the
+  // bulletin's.
+  std::string RequirementText(const Bulletin& bulletin,
+                              const std::string* onlyKb) const;
+  std::vector<LevelListing> ListingsOf(const Bulletin& bulletin,
+                                       const std::string* onlyKb,
+                                       Windows windows) const;
+
   std::vector<std::string> components_;
+  int file_ = 0;
+  std::vector<Bulletin> bulletins_;
+  std::map<std::string, std::size_t> bulletinIndex_;  // by upper-case ID
+  std::vector<Product> products_;
+  std::map<std::string, std::size_t> productIndex_;  // by ProductKey()
+  Replacements replacements_;
+  CatalogFigures figures_;
 };
 
 #endif  // HOTFIXES_BASELINE_CATALOG_CATALOG_H_

@@ -1,0 +1,154 @@
+#include "baseline/catalog/catalog_head.h"
+
+#include <cstddef>
+
+#include "baseline/catalog/bulletin_dates.h"
+#include "files/visible_text.h"
+
+namespace {
+
+const char* const kLeftOutNames[kLeftOutReasons] = {
+    "bulletin already read from an earlier file",
+    "bulletin ID not one word of letters, digits, '-', '_', '.'",
+    "Itanium",
+    "editions not told apart (Server Core, Media Center, Tablet PC)",
+    "Windows Vista and later",
+    "other products (or none)",
+    "components no --component names",
+    "update KB missing or not a number",
+};
+
+// How each state was decided, for whoever reads the baseline.
+const char* const kHowDecided[] = {
+    "How each state was decided:",
+    "- installed, missing: the bulletin's rows name the Windows and level. "
+    "The rule holds the update's KB and every update that replaces it on "
+    "that product, followed through the Supersedes column of later rows as "
+    "far as it goes; any of them satisfies it. Where one level needs "
+    "several updates of a bulletin, each is a requirement of its own "
+    "(BULLETIN-KBnnn).",
+    "- in service pack: the rows do not name the level, and its service "
+    "pack came out after the bulletin while an earlier level needed the "
+    "update (an earlier level that was not affected makes it not affected).",
+    "- no update: the rows do not name the level, and its support had "
+    "ended before the bulletin's date: no update was offered for it.",
+    "- not affected: the rows do not name the level although it was "
+    "supported on the bulletin's date (Microsoft's bulletins: unlisted "
+    "versions \"are either past their support life cycle or are not "
+    "affected\"), or they name it for the bulletin's other updates only.",
+    "- not covered (no rule): the sources leave it open: a level without a "
+    "known date, or between two dates that sources give for its end; "
+    "a level that existed on the date of a bulletin before 2004 (their "
+    "lists name products, not service packs); "
+    "a level named only by rows left out (components, editions).",
+    "Release and end-of-support dates: Microsoft's lifecycle pages, its "
+    "service-pack roadmap and the FAQs of its bulletins, as the catalog's "
+    "source names them. Rows in the data win over dates (an update "
+    "published after a level's end is a rule like any other).",
+    "Windows Vista and later are not covered: from Vista on, installed "
+    "updates come from component servicing and are not recorded as HotFix "
+    "keys (Microsoft's WMI documentation of Win32_QuickFixEngineering), so "
+    "a report does not show them.",
+    "Windows Server 2003 SP1 stands for the x86 Service Pack 1 and for the "
+    "x64 editions and R2 without a service pack, which report Service Pack "
+    "1 and are built on its code: their rows are joined, and any of their "
+    "updates satisfies the rule. SP2 joins x86, x64 and R2 alike. SP0 is "
+    "the x86 release without a service pack. Windows XP x64 without a "
+    "service pack is judged at SP0 and SP1 alike.",
+    "An update of a component is listed as KB123456-IE8 and the like, "
+    "which satisfies KB123456.",
+    "The data has errors of its own: this baseline is text; correct a rule "
+    "by hand where you know better.",
+};
+
+void AddLine(std::string& out, const std::string& text) {
+  out += "#";
+  if (!text.empty()) out += " " + text;
+  out += "\r\n";
+}
+
+// `text` in lines of at most about 76 characters, the first starting
+// with `indent` less.
+void AddParagraph(std::string& out, const std::string& text,
+                  const std::string& indent) {
+  const std::size_t kWidth = 76;
+  std::string line;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(at, end - at);
+    if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+      AddLine(out, line);
+      line = indent;
+    }
+    if (!line.empty() && line != indent) line += ' ';
+    line += word;
+    at = end + 1;
+  }
+  if (!line.empty()) AddLine(out, line);
+}
+
+void AddFiles(std::string& out, const std::vector<BulletinFileFacts>& files) {
+  for (const BulletinFileFacts& file : files) {
+    AddLine(out, "File: " + Visible(file.name));
+    AddLine(out, "  SHA-256: " + Visible(file.sha256));
+    std::string rows = "  rows read: " + std::to_string(file.rowsRead);
+    if (!file.badRows.empty()) {
+      rows += ", of which cannot be read (left out): " +
+              std::to_string(file.badRows.size());
+    }
+    AddLine(out, rows);
+  }
+}
+
+void AddRows(std::string& out, const CatalogFigures& figures,
+             const std::vector<std::string>& components) {
+  AddLine(out, "Rows used: " + std::to_string(figures.rowsUsed));
+  AddLine(out, "Rows left out:");
+  for (int i = 0; i < kLeftOutReasons; ++i) {
+    if (figures.rowsLeftOut[static_cast<std::size_t>(i)] == 0) continue;
+    AddLine(out, "  " + std::string(kLeftOutNames[i]) + ": " +
+                     std::to_string(
+                         figures.rowsLeftOut[static_cast<std::size_t>(i)]));
+  }
+  std::string named = "Components included (--component):";
+  if (components.empty()) named += " none";
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    named += (i == 0 ? " \"" : ", \"") + Visible(components[i]) + "\"";
+  }
+  AddLine(out, named);
+  AddLine(out,
+          "Bulletins: " + std::to_string(figures.bulletinsRead) + " read, " +
+              std::to_string(figures.bulletinsUsed) + " used, " +
+              std::to_string(figures.bulletinsRead - figures.bulletinsUsed) +
+              " left out (none of their rows used)");
+  AddLine(out, "Requirements: " + std::to_string(figures.requirements));
+  if (!figures.newestBulletin.empty()) {
+    std::string newest = "Newest bulletin: " + Visible(figures.newestBulletin);
+    if (figures.newestDate > 0) {
+      newest += ", posted " + DateText(figures.newestDate);
+    }
+    AddLine(out, newest);
+  }
+}
+
+}  // namespace
+
+std::string CatalogHead(const std::vector<BulletinFileFacts>& files,
+                        const std::vector<std::string>& components,
+                        const CatalogFigures& figures) {
+  std::string out;
+  AddLine(out,
+          "Microsoft's security bulletins as a baseline for hotfixes-table "
+          "--baseline,");
+  AddLine(out, "written by hotfixes-baseline from Microsoft's bulletin data.");
+  AddFiles(out, files);
+  AddRows(out, figures, components);
+  AddLine(out, "");
+  for (const char* paragraph : kHowDecided) {
+    AddParagraph(out, paragraph, "  ");
+  }
+  AddLine(out, "");
+  return out;
+}
