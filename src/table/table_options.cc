@@ -50,6 +50,10 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       options.byteOrderMark = true;
       continue;
     }
+    if (argument == "--exposed") {
+      options.exposedOnly = true;
+      continue;
+    }
     if (argument != "--format" && argument != "--require" &&
         argument != "--baseline" && argument != "--codepage") {
       throw UsageError{"unknown option " + argument};
@@ -79,6 +83,10 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   if (!options.requireFile.empty() && !options.baselineFile.empty()) {
     throw UsageError{"--require and --baseline do not go together"};
   }
+  if (options.exposedOnly &&
+      (options.baselineFile.empty() || options.format != Format::kCsv)) {
+    throw UsageError{"--exposed goes with the CSV of a baseline only"};
+  }
   return options;
 }
 
@@ -100,6 +108,8 @@ name without the extension.
   --require FILE    the hotfixes every machine must have, one per line
   --baseline FILE   requirements by Windows and service pack (not with
                     --require)
+  --exposed         with --baseline, the CSV's rows of the requirements a
+                    machine is exposed to only (missing, no update)
   --codepage N      the code page the reports are written in (default
                     1252; 932 for a Japanese Windows)
   --help            this text
