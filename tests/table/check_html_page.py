@@ -626,6 +626,7 @@ READ_FINDINGS = r"""(() => {
           exposure: [...ex.tBodies[0].rows].map(tr => text(tr.cells)),
           tables: tables.map(t => ({
             ids: text(t.tHead.rows[0].cells).slice(1),
+            titles: [...t.tHead.rows[0].cells].slice(1).map(th => th.title),
             rows: [...t.tBodies[0].rows].map(tr => {
               const details = tr.cells[0].querySelector('details');
               return {names: details ? text(details.querySelectorAll('span'))
@@ -698,8 +699,11 @@ def check_findings_page(page, findings_csv):
                         % (page["exposure"], exposure))
     wanted = {}
     for name, findings in machines.items():
+        # An installed cell is a bare mark; only a missing one has a title.
         wanted[name] = {r["requirement"]: [
-            STATE_CLASSES[STATES.index(r["state"])], r["hotfix"]]
+            "" if r["state"] == "installed"
+            else STATE_CLASSES[STATES.index(r["state"])],
+            r["hotfix"] if r["state"] == "missing" else ""]
             for r in findings}
     shown = []
     for table in page["tables"]:
@@ -711,9 +715,25 @@ def check_findings_page(page, findings_csv):
                             "exposed ones %s" % (table["ids"], names,
                                                  sorted(exposed)))
         shown += names
+        # Fixes that every missing cell of a column names are its title's.
+        shared = {}
+        for i in table["ids"]:
+            fixes = {wanted[name][i][1] for name in names if name in wanted
+                     and wanted[name][i][0] == "sm"}
+            if len(fixes) == 1:
+                shared[i] = fixes.pop()
+        for i, title in zip(table["ids"], table["titles"]):
+            want = "%s: %s" % (i, titles[i])
+            if i in shared:
+                want += "; missing: " + shared[i]
+            if title != want:
+                problems.append("column title %r, expected %r"
+                                % (title, want))
         for row in table["rows"]:
             for name in row["names"]:
-                cells = [wanted.get(name, {}).get(i) for i in table["ids"]]
+                cells = [[wanted[name][i][0],
+                          "" if i in shared else wanted[name][i][1]]
+                         if name in wanted else None for i in table["ids"]]
                 if row["cells"] != cells:
                     problems.append("findings of %s %s, the CSV says %s"
                                     % (name, row["cells"], cells))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <numeric>
 #include <string>
@@ -191,9 +192,10 @@ void WriteFindingsLegend(TextOutput& out) {
   }
   out << ". Missing and no update: exposed. A Windows' matrix has a column"
          " for each requirement some of its machines are exposed to, in the"
-         " order above; the title of a cell names the hotfix that satisfies"
-         " it, or those that would. Rows as in the hotfixes by machine"
-         " below.\n";
+         " order above; the title of a missing cell, or of its column when"
+         " they are the same in every row, names the hotfixes that would do"
+         " (the CSV names the one installed too). Rows as in the hotfixes"
+         " by machine below.\n";
 }
 
 // The requirements, in the page's order, that some machine of the section
@@ -215,17 +217,43 @@ std::vector<std::size_t> ExposedIn(const Fleet& fleet,
   return columns;
 }
 
+// For each column, the fixes every missing cell of the section names when
+// they name the same (then the column's title names them, not each cell),
+// else kMixedFixes.
+const std::uint32_t kMixedFixes = UINT32_MAX;
+
+std::vector<std::uint32_t> SharedFixes(
+    const Fleet& fleet, const WindowsSection& section,
+    const std::vector<std::size_t>& columns) {
+  std::vector<std::uint32_t> shared(columns.size(), 0);
+  for (const PatchLevel& level : section.levels) {
+    const FleetMachine& machine = fleet.machines[level.machines[0]];
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      const FleetFinding& finding = machine.findings[columns[c]];
+      if (finding.state != VerdictState::kMissing) continue;
+      if (shared[c] == 0) shared[c] = finding.hotfix;
+      if (shared[c] != finding.hotfix) shared[c] = kMixedFixes;
+    }
+  }
+  return shared;
+}
+
 void WriteFindingsHeader(const Fleet& fleet,
                          const std::vector<std::size_t>& columns,
+                         const std::vector<std::uint32_t>& shared,
                          TextOutput& out) {
   out << "<table class=\"mx fx\"><thead><tr><th>Patch level";
   std::string cell;
-  for (std::size_t i : columns) {
-    const BaselineRequirement& requirement = fleet.requirements[i];
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const BaselineRequirement& requirement = fleet.requirements[columns[c]];
     cell.assign("<th title=\"");
     AppendHtmlEscaped(requirement.id, cell);
     cell += ": ";
     AppendHtmlEscaped(requirement.title, cell);
+    if (shared[c] != 0 && shared[c] != kMixedFixes) {
+      cell += "; missing: ";
+      AppendHtmlEscaped(fleet.findingTexts[shared[c]], cell);
+    }
     cell += "\"><span>";
     AppendHtmlEscaped(requirement.id, cell);
     out << cell << "</span>";
@@ -234,21 +262,27 @@ void WriteFindingsHeader(const Fleet& fleet,
 }
 
 // A level's machines share their Windows, service pack and hotfixes, and
-// with them every verdict. A cell is its class and mark; its title only
-// where there is a hotfix to name.
+// with them every verdict. The matrices hold hundreds of thousands of
+// cells, so a cell says no more than it must: an installed one is a bare
+// mark, coloured as a present hotfix; a missing one names the fixes that
+// would do, unless its column's title does.
 void AppendFindingsRow(const Fleet& fleet, const PatchLevel& level,
                        const std::vector<std::size_t>& columns,
+                       const std::vector<std::uint32_t>& shared,
                        std::string& row) {
   AppendLevelRowStart(fleet, level, std::string_view(), row);
   const FleetMachine& machine = fleet.machines[level.machines[0]];
-  for (std::size_t i : columns) {
-    const FleetFinding& finding = machine.findings[i];
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const FleetFinding& finding = machine.findings[columns[c]];
     const StateLook look = LookOf(finding.state);
+    if (finding.state == VerdictState::kInstalled) {
+      row.append("<td>").append(look.mark);
+      continue;
+    }
     row.append("<td class=").append(look.cellClass);
-    const std::string& hotfix = fleet.findingTexts[finding.hotfix];
-    if (!hotfix.empty()) {
+    if (finding.state == VerdictState::kMissing && shared[c] == kMixedFixes) {
       row += " title=\"";
-      AppendHtmlEscaped(hotfix, row);
+      AppendHtmlEscaped(fleet.findingTexts[finding.hotfix], row);
       row += "\"";
     }
     row.append(">").append(look.mark);
@@ -271,10 +305,12 @@ void WriteMatrices(const Fleet& fleet,
         << Plural(rest, "requirement", "requirements")
         << " no machine of this Windows is exposed to.\n";
     if (columns.empty()) continue;
-    WriteFindingsHeader(fleet, columns, out);
+    const std::vector<std::uint32_t> shared =
+        SharedFixes(fleet, section, columns);
+    WriteFindingsHeader(fleet, columns, shared, out);
     for (const PatchLevel& level : section.levels) {
       row.clear();
-      AppendFindingsRow(fleet, level, columns, row);
+      AppendFindingsRow(fleet, level, columns, shared, row);
       out << row;
     }
     out << "</tbody></table>\n";
