@@ -6,6 +6,7 @@
 #include <map>
 #include <numeric>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "table/judge/judgement.h"
@@ -194,8 +195,10 @@ void WriteFindingsLegend(TextOutput& out) {
          " for each requirement some of its machines are exposed to, in the"
          " order above; the title of a missing cell, or of its column when"
          " they are the same in every row, names the hotfixes that would do"
-         " (the CSV names the one installed too). Rows as in the hotfixes"
-         " by machine below.\n";
+         " (the CSV names the one installed too). A row per service pack"
+         " and the machines that are in the same states there, their names"
+         " behind a click; a report that is not complete has a row of its"
+         " own.\n";
 }
 
 // The requirements, in the page's order, that some machine of the section
@@ -290,6 +293,54 @@ void AppendFindingsRow(const Fleet& fleet, const PatchLevel& level,
   row += "</tr>\n";
 }
 
+// The section's machines whose verdicts on the drawn requirements are the
+// same, at one service pack: a row each. Patch levels that differ only in
+// hotfixes no requirement names share a row, so that a thousand
+// requirements are drawn for the fleet's few states of exposure, not for
+// each of its patch levels. A report that is not complete is a row of its
+// own, as it is a level of its own.
+std::vector<PatchLevel> FindingRows(const Fleet& fleet,
+                                    const WindowsSection& section,
+                                    const std::vector<std::size_t>& columns) {
+  typedef std::tuple<int, bool, std::vector<std::uint64_t>> RowKey;
+  std::vector<PatchLevel> rows;
+  std::map<RowKey, std::size_t> rowByKey;
+  for (const PatchLevel& level : section.levels) {
+    const FleetMachine& machine = fleet.machines[level.machines[0]];
+    if (machine.status != ReportStatus::kComplete) {
+      rows.push_back(PatchLevel{level.machines, 0});
+      continue;
+    }
+    RowKey key(machine.release.servicePack, machine.release.sp6a, {});
+    std::get<2>(key).reserve(columns.size());
+    for (std::size_t c : columns) {
+      const FleetFinding& finding = machine.findings[c];
+      // A cell names its hotfixes only when they are missing.
+      const std::uint32_t shown =
+          finding.state == VerdictState::kMissing ? finding.hotfix : 0;
+      std::get<2>(key).push_back(
+          static_cast<std::uint64_t>(finding.state) << 32 | shown);
+    }
+    const auto found = rowByKey.emplace(std::move(key), rows.size());
+    if (found.second) rows.emplace_back();
+    std::vector<std::size_t>& machines = rows[found.first->second].machines;
+    machines.insert(machines.end(), level.machines.begin(),
+                    level.machines.end());
+  }
+  for (PatchLevel& row : rows)
+    std::sort(row.machines.begin(), row.machines.end());
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&fleet](const PatchLevel& a, const PatchLevel& b) {
+                     const FleetMachine& x = fleet.machines[a.machines[0]];
+                     const FleetMachine& y = fleet.machines[b.machines[0]];
+                     if (x.release.servicePack != y.release.servicePack) {
+                       return x.release.servicePack < y.release.servicePack;
+                     }
+                     return a.machines.size() > b.machines.size();
+                   });
+  return rows;
+}
+
 void WriteMatrices(const Fleet& fleet,
                    const std::vector<WindowsSection>& sections,
                    const std::vector<std::size_t>& order, TextOutput& out) {
@@ -308,7 +359,7 @@ void WriteMatrices(const Fleet& fleet,
     const std::vector<std::uint32_t> shared =
         SharedFixes(fleet, section, columns);
     WriteFindingsHeader(fleet, columns, shared, out);
-    for (const PatchLevel& level : section.levels) {
+    for (const PatchLevel& level : FindingRows(fleet, section, columns)) {
       row.clear();
       AppendFindingsRow(fleet, level, columns, shared, row);
       out << row;

@@ -4,8 +4,9 @@
 //   later service pack or Windows);
 // - the requirements, those most machines are exposed to first, then the
 //   gravest (by the title's first word), with the machines in each state;
-// - for each Windows a matrix of patch levels by the requirements some of
-//   its machines are exposed to; the others are counted, not drawn, so
+// - for each Windows a matrix of its machines, a row for those in the same
+//   states at one service pack, by the requirements some of them are
+//   exposed to; the others are counted, not drawn, so
 //   that a catalog of a thousand requirements makes a page of the fleet's
 //   exposure, not of the catalog.
 #ifndef HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_

@@ -1,6 +1,7 @@
 #include "table/write/wide_table.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <numeric>
 #include <string>
 #include <unordered_set>
@@ -57,12 +58,13 @@ WideColumns ChooseHotfixColumns(const Fleet& fleet, std::size_t room) {
     }
     return a < b;
   };
-  std::nth_element(order.begin(), order.begin() + room, order.end(), before);
-  chosen.shown.assign(order.begin(), order.begin() + room);
+  const auto split = order.begin() + static_cast<std::ptrdiff_t>(room);
+  std::nth_element(order.begin(), split, order.end(), before);
+  chosen.shown.assign(order.begin(), split);
   std::sort(chosen.shown.begin(), chosen.shown.end());
   chosen.leftOut = count - room;
   std::vector<std::size_t> leftOutOf(fleet.machines.size(), 0);
-  for (auto c = order.begin() + room; c != order.end(); ++c) {
+  for (auto c = split; c != order.end(); ++c) {
     if (machines[*c] == 1) ++leftOutOf[owner[*c]];
   }
   const auto most = std::max_element(leftOutOf.begin(), leftOutOf.end());
