@@ -25,7 +25,10 @@ const char kFindingsStyle[] =
     "#requirements th,#requirements td,#bywindows th,#bywindows td{"
     "padding:2px 6px;text-align:right}"
     "#requirements :is(th,td):nth-child(-n+2),"
-    "#bywindows :is(th,td):first-child{text-align:left}";
+    "#bywindows :is(th,td):first-child{text-align:left}"
+    // A browser lays out a matrix out of view only when it comes near.
+    ".cv{content-visibility:auto;contain-intrinsic-size:auto 600px;"
+    "width:max-content}";
 
 namespace {
 
@@ -245,7 +248,7 @@ void WriteFindingsHeader(const Fleet& fleet,
                          const std::vector<std::size_t>& columns,
                          const std::vector<std::uint32_t>& shared,
                          TextOutput& out) {
-  out << "<table class=\"mx fx\"><thead><tr><th>Patch level";
+  out << "<div class=cv><table class=\"mx fx\"><thead><tr><th>Patch level";
   std::string cell;
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const BaselineRequirement& requirement = fleet.requirements[columns[c]];
@@ -364,7 +367,7 @@ void WriteMatrices(const Fleet& fleet,
       AppendFindingsRow(fleet, level, columns, shared, row);
       out << row;
     }
-    out << "</tbody></table>\n";
+    out << "</tbody></table></div>\n";
   }
 }
 

@@ -8,7 +8,9 @@
 //   states at one service pack, by the requirements some of them are
 //   exposed to; the others are counted, not drawn, so
 //   that a catalog of a thousand requirements makes a page of the fleet's
-//   exposure, not of the catalog.
+//   exposure, not of the catalog. A browser lays a matrix out only as it
+//   comes into view (content-visibility), so the page of a fleet judged
+//   by a thousand requirements opens about as fast as the page without.
 #ifndef HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_
 #define HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_
 
