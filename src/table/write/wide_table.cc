@@ -5,6 +5,7 @@
 #include <numeric>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 #include "table/write/csv_table.h"
 
@@ -13,12 +14,19 @@ namespace {
 const std::vector<std::string> kFixedColumns = {
     "machine", "status", "windows", "os", "found", "reported"};
 
+// More hotfixes than this that one machine alone has, far beyond the
+// hundreds a real machine records, get no column: one report must not
+// widen every row of the fleet.
+const std::size_t kOwnColumnsGiven = 1000;
+
 // The columns given to hotfixes or requirements, ascending, and what the
 // rest were.
 struct WideColumns {
   std::vector<std::size_t> shown;
-  std::size_t leftOut = 0;
-  std::size_t leftOutOfMost = 0;  // of the machine with most left out
+  // Machines whose own hotfixes have no column, and how many.
+  std::vector<std::pair<const FleetMachine*, std::size_t>> ownLeftOut;
+  std::size_t leftOut = 0;        // for want of room
+  std::size_t leftOutOfMost = 0;  // of them, the machine with most alone
   const FleetMachine* most = nullptr;
 };
 
@@ -29,7 +37,8 @@ std::string FoldedCase(std::string text) {
   return text;
 }
 
-// Which hotfixes keep a column when not all can: the required ones, then
+// Which hotfixes get a column: none of a machine's own when it has too
+// many of them; of the rest, when not all fit, the required ones, then
 // those most machines have; of those one machine has alone, first those of
 // the machine with the fewest such; then in the page's order.
 WideColumns ChooseHotfixColumns(const Fleet& fleet, std::size_t room) {
@@ -44,10 +53,20 @@ WideColumns ChooseHotfixColumns(const Fleet& fleet, std::size_t room) {
   }
   std::vector<std::size_t> own(fleet.machines.size(), 0);
   for (std::size_t c = 0; c < count; ++c) {
-    if (machines[c] == 1) ++own[owner[c]];
+    if (machines[c] == 1 && !fleet.columns[c].required) ++own[owner[c]];
   }
-  std::vector<std::size_t> order(count);
-  std::iota(order.begin(), order.end(), 0);
+  for (std::size_t m = 0; m < own.size(); ++m) {
+    if (own[m] > kOwnColumnsGiven) {
+      chosen.ownLeftOut.emplace_back(&fleet.machines[m], own[m]);
+    }
+  }
+  std::vector<std::size_t> order;
+  for (std::size_t c = 0; c < count; ++c) {
+    if (machines[c] != 1 || fleet.columns[c].required ||
+        own[owner[c]] <= kOwnColumnsGiven) {
+      order.push_back(c);
+    }
+  }
   const auto before = [&](std::size_t a, std::size_t b) {
     if (fleet.columns[a].required != fleet.columns[b].required) {
       return fleet.columns[a].required;
@@ -58,11 +77,12 @@ WideColumns ChooseHotfixColumns(const Fleet& fleet, std::size_t room) {
     }
     return a < b;
   };
-  const auto split = order.begin() + static_cast<std::ptrdiff_t>(room);
+  const auto split =
+      order.begin() + static_cast<std::ptrdiff_t>(std::min(room, order.size()));
   std::nth_element(order.begin(), split, order.end(), before);
   chosen.shown.assign(order.begin(), split);
   std::sort(chosen.shown.begin(), chosen.shown.end());
-  chosen.leftOut = count - room;
+  chosen.leftOut = static_cast<std::size_t>(order.end() - split);
   std::vector<std::size_t> leftOutOf(fleet.machines.size(), 0);
   for (auto c = split; c != order.end(); ++c) {
     if (machines[*c] == 1) ++leftOutOf[owner[*c]];
@@ -77,20 +97,23 @@ WideColumns ChooseHotfixColumns(const Fleet& fleet, std::size_t room) {
 
 WideColumns ChooseColumns(const Fleet& fleet, std::size_t columnLimit) {
   const std::size_t room = columnLimit - kFixedColumns.size();
-  const bool judged = !fleet.requirements.empty();
-  const std::size_t count =
-      judged ? fleet.requirements.size() : fleet.columns.size();
-  if (count > room && !judged) return ChooseHotfixColumns(fleet, room);
+  if (fleet.requirements.empty()) return ChooseHotfixColumns(fleet, room);
   // A baseline's requirements keep the baseline's order: the first ones.
   WideColumns chosen;
-  chosen.shown.resize(std::min(count, room));
+  chosen.shown.resize(std::min(fleet.requirements.size(), room));
   std::iota(chosen.shown.begin(), chosen.shown.end(), 0);
-  chosen.leftOut = count - chosen.shown.size();
+  chosen.leftOut = fleet.requirements.size() - chosen.shown.size();
   return chosen;
 }
 
 void SayWhatIsLeftOut(const Fleet& fleet, const WideColumns& chosen,
                       std::size_t columnLimit, TextOutput& errors) {
+  for (const auto& machine : chosen.ownLeftOut) {
+    errors << "hotfixes-table: the wide CSV gives no column to the "
+           << std::to_string(machine.second) << " hotfixes that only "
+           << machine.first->machine
+           << " has; the CSV and JSON Lines list them\r\n";
+  }
   if (chosen.leftOut == 0) return;
   const bool judged = !fleet.requirements.empty();
   errors << "hotfixes-table: the wide CSV has room for "

@@ -11,10 +11,14 @@
 // - Every header name is unique, compared as a program reading the CSV
 //   gets it and without regard to letter case: a column named as a fixed
 //   column or an earlier one gets "~2", or the next number free.
+// - A machine's own hotfixes (no other machine has them) get no column
+//   when it has more than a thousand: one report must not widen every
+//   row of the fleet.
 // - A spreadsheet holds 16,384 columns. Past them, the hotfixes the
-//   fewest machines have get no column, a machine's own ones (no other
-//   machine has them) last of all when it has the most of them; standard
-//   error says how many and whose. The row CSV and JSON Lines keep them.
+//   fewest machines have get no column, a machine's own ones first when
+//   it has the most of them.
+// Standard error says what has no column and whose it is; the row CSV and
+// JSON Lines keep it.
 #ifndef HOTFIXES_TABLE_WRITE_WIDE_TABLE_H_
 #define HOTFIXES_TABLE_WRITE_WIDE_TABLE_H_
 
