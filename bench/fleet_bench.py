@@ -7,6 +7,7 @@ into patch levels, and the program's time in each format.
 
     python3 bench/fleet_bench.py [--reports 10000] [--small 1000]
                                  [--rounds 3] [--chromium chromium]
+                                 [--baseline 1000]
 
 The fleet: per Windows a catalog of hotfixes in the order they came out
 (about 550 in all, a few of them in two catalogs), three images each with
@@ -36,6 +37,16 @@ a screenshot of the first screen. Prints the medians of --rounds rounds:
    Lines and HTML, and the ratios wide/CSV and JSON Lines/CSV (targets: at
    most 1.5);
 4. the grouped page's rows, its patch levels.
+
+With --baseline N, also the fleet judged by a generated baseline of N
+requirements shaped like a catalog of bulletins (build/bench-table/
+catalog-N.txt): each requirement one of a Windows' hotfixes in the order
+they came out, its title starting with a severity; Windows NT 4.0 and
+2000 without an update past the end of their support, some Windows not
+affected, a few requirements whose fix no machine has. Prints that page's
+bytes (target: at most 10 MB) and its load and draw against the grouped
+page of --reports machines without a baseline (target: no slower), and
+the program's time for the page and the wide CSV with it.
 
 A benchmark, not a test: it prints numbers and asserts nothing.
 """
@@ -223,6 +234,54 @@ def write_fleet(reports):
     return folder
 
 
+SEVERITIES = ["Critical", "Important", "Moderate", "Low"]
+# Where in the run of requirements each Windows' support ended: past it,
+# "no update".
+SUPPORT_ENDS = [0.3, 0.7, 1.0, 1.0]
+
+
+def write_catalog(reports, requirements):
+    """A baseline of `requirements` requirements over the hotfixes of the
+    fleet of `reports` machines, the same for the same numbers."""
+    path = BUILD / ("catalog-%d-%d-v%d.txt" % (reports, requirements,
+                                               FLEET_VERSION))
+    if path.exists():
+        return path
+    lists = catalogs(random.Random(reports))  # as write_fleet deals them
+    rng = random.Random(requirements)
+    lines = ["# generated for the fleet benchmark: not a real catalog", ""]
+    for k in range(requirements):
+        when = k / requirements
+        year, number = 2003 + int(when * 14), k % 100 + 1
+        lines.append("[MS%02d-%03d-%d] %s: generated requirement %d" % (
+            year % 100, number, k, rng.choice(SEVERITIES), k))
+        for release, catalog, end in zip(RELEASES, lists, SUPPORT_ENDS):
+            roll = rng.random()
+            if when > end:
+                outcome = "no update"
+            elif roll < 0.25:
+                outcome = "not affected"
+            elif roll < 0.27:  # a fix no machine has
+                outcome = "KB%d" % rng.randint(2000000, 2999999)
+            else:
+                at = min(len(catalog) - 1,
+                         int(when / end * len(catalog)))
+                later = catalog[at:at + 3]  # the fix and what replaces it
+                outcome = " ".join("KB%d" % n for n in later)
+            lines.append("%-28s %s" % (release.name, outcome))
+        lines.append("")
+    path.write_text("\r\n".join(lines), encoding="utf-8")
+    return path
+
+
+def write_judged_page(program, folder, catalog, page):
+    with open(page, "wb") as out:
+        subprocess.run([str(program), "--format", "html", "--baseline",
+                        str(catalog), str(folder)],
+                       stdout=out, stderr=subprocess.DEVNULL, check=False)
+    return page
+
+
 def describe(folder, program):
     """The fleet as the program reads it, from its wide CSV: machines and
     hotfixes per Windows, and the hotfixes in all."""
@@ -288,6 +347,9 @@ def main():
     parser.add_argument("--small", type=int, default=1000)
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--chromium", default="chromium")
+    parser.add_argument("--baseline", type=int, default=0, metavar="N",
+                        help="also the fleet judged by a generated catalog "
+                        "of N requirements")
     arguments = parser.parse_args()
 
     program = build_program()
@@ -314,6 +376,16 @@ def main():
     }
     commands = {fmt: [str(program), "--format", fmt, str(fleet)]
                 for fmt in ("csv", "wide", "jsonl", "html")}
+    judged = None
+    if arguments.baseline:
+        catalog = write_catalog(big, arguments.baseline)
+        judged = "judged %d" % big
+        pages[judged] = write_judged_page(
+            program, fleet, catalog, pages_folder / ("judged-%d.html" % big))
+        for fmt in ("wide", "html"):
+            commands[fmt + "+baseline"] = [
+                str(program), "--format", fmt, "--baseline", str(catalog),
+                str(fleet)]
     for argv in commands.values():
         run_once(argv)  # warm the cache and the program
 
@@ -357,12 +429,20 @@ def main():
         print("grouped %d / ungrouped %d, load + draw: %.2fx (target <= 1)"
               % (big, few, medians[grouped] / medians[reference]))
 
+    if judged:
+        size = pages[judged].stat().st_size
+        print("page judged by %d requirements: %.2f MB (target <= 10)"
+              % (arguments.baseline, size / 1e6))
+        if judged in medians and grouped in medians:
+            print("judged / grouped %d, load + draw: %.2fx (target <= 1)"
+                  % (big, medians[judged] / medians[grouped]))
+
     print("\nhotfixes-table at %d machines, no browser, medians of %d:"
           % (big, arguments.rounds))
     program_medians = {name: statistics.median(values)
                        for name, values in times.items()}
     for name, values in times.items():
-        print("  --format %-6s %.3f s  (%s)" % (
+        print("  --format %-15s %.3f s  (%s)" % (
             name, program_medians[name],
             " ".join("%.3f" % value for value in values)))
     for name in ("wide", "jsonl"):

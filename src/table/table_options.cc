@@ -50,6 +50,10 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       options.byteOrderMark = true;
       continue;
     }
+    if (argument == "--exposed") {
+      options.exposedOnly = true;
+      continue;
+    }
     if (argument != "--format" && argument != "--require" &&
         argument != "--baseline" && argument != "--codepage") {
       throw UsageError{"unknown option " + argument};
@@ -79,6 +83,10 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   if (!options.requireFile.empty() && !options.baselineFiles.empty()) {
     throw UsageError{"--require and --baseline do not go together"};
   }
+  if (options.exposedOnly &&
+      (options.baselineFiles.empty() || options.format != Format::kCsv)) {
+    throw UsageError{"--exposed goes with the CSV of a baseline only"};
+  }
   return options;
 }
 
@@ -101,6 +109,8 @@ name without the extension.
   --baseline FILE   requirements by Windows and service pack (not with
                     --require); given again, a later file's requirement
                     replaces an earlier one of the same ID
+  --exposed         with --baseline, the CSV's rows of the requirements a
+                    machine is exposed to only (missing, no update)
   --codepage N      the code page the reports are written in (default
                     1252; 932 for a Japanese Windows); a --require or
                     --baseline FILE is UTF-8, or UTF-16 by its mark

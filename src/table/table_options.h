@@ -20,6 +20,7 @@ struct Options {
   bool byteOrderMark = false;
   std::string requireFile;
   std::vector<std::string> baselineFiles;  // later ones replace earlier IDs
+  bool exposedOnly = false;  // the findings CSV's missing and no update rows
   UINT codePage = 1252;
   std::vector<std::string> paths;
   bool help = false;

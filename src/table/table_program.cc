@@ -17,7 +17,7 @@ int WriteTable(const Options& options, const Judgement& judgement,
                const std::vector<ReportFile>& files, TextOutput& errors) {
   TextOutput table(STD_OUTPUT_HANDLE);
   const std::unique_ptr<TableWriter> writer =
-      MakeTableWriter(options, judgement, table);
+      MakeTableWriter(options, judgement, table, errors);
   bool problems = false, lacking = false;
   std::string bytes, text;
   MachineReport report;

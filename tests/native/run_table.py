@@ -367,7 +367,8 @@ def check_usage(program, folder, version):
            (0, b"hotfixes-table " + version.encode() + b"\r\n", b""))
     code, out, err = run(program, ["--help"], folder)
     for option in (b"--format csv", b"html", b"wide", b"jsonl", b"--bom",
-                   b"--require FILE", b"--baseline FILE", b"--codepage N",
+                   b"--require FILE", b"--baseline FILE", b"--exposed",
+                   b"--codepage N",
                    b"--version", b"PATH", b"Exit codes", b"\r\n  4  "):
         if code != 0 or option not in out:
             problems.append("--help: exit code %d, %r not in %r"

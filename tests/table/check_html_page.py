@@ -609,10 +609,11 @@ def baseline_fleet():
     ]
 
 
-# The findings as the page shows them: the exposure table's cells, and
-# each matrix cell's class and title under its requirement.
+# The findings as the page shows them: the table by Windows, the
+# requirements' counts, and each matrix cell's class and title under its
+# requirement.
 READ_FINDINGS = r"""(() => {
-  const ex = document.getElementById('exposure');
+  const ex = document.getElementById('requirements');
   const tables = [...document.querySelectorAll('table.fx')];
   const text = cells => [...cells].map(c => c.textContent);
   const colour = {};
@@ -620,26 +621,57 @@ READ_FINDINGS = r"""(() => {
     colour[td.className] = getComputedStyle(td).backgroundColor;
   });
   return {states: text(ex.tHead.rows[0].cells).slice(2),
+          byWindows: [...document.getElementById('bywindows').tBodies[0]
+                          .rows].map(tr => text(tr.cells)),
           exposure: [...ex.tBodies[0].rows].map(tr => text(tr.cells)),
-          ids: tables.map(t => text(t.tHead.rows[0].cells).slice(1)),
-          rows: tables.flatMap(t => [...t.tBodies[0].rows].map(tr => {
-            const details = tr.cells[0].querySelector('details');
-            return {names: details ? text(details.querySelectorAll('span'))
-                                   : [tr.cells[0].firstChild.textContent],
-                    cells: [...tr.cells].slice(1).map(td => [td.className,
-                                                             td.title])};
-          })),
+          tables: tables.map(t => ({
+            ids: text(t.tHead.rows[0].cells).slice(1),
+            titles: [...t.tHead.rows[0].cells].slice(1).map(th => th.title),
+            rows: [...t.tBodies[0].rows].map(tr => {
+              const details = tr.cells[0].querySelector('details');
+              return {names: details ? text(details.querySelectorAll('span'))
+                                     : [tr.cells[0].firstChild.textContent],
+                      cells: [...tr.cells].slice(1).map(td => [td.className,
+                                                               td.title])};
+            })})),
           colour};
 })()"""
 
 STATES = ["installed", "missing", "no update", "not affected", "not covered",
           "unknown"]
 STATE_CLASSES = ["si", "sm", "sn", "sa", "sc", "su"]
+EXPOSED = ("missing", "no update")
+SEVERITIES = ["critical", "important", "moderate", "low"]
+
+
+def severity_rank(title):
+    """A catalog's title starts with its severity word: "Critical: ..."."""
+    match = re.match(r"([A-Za-z]+)(?:[: ]|$)", title)
+    word = match.group(1).lower() if match else ""
+    return SEVERITIES.index(word) if word in SEVERITIES else len(SEVERITIES)
+
+
+def expected_by_windows(rows):
+    """Per Windows and service pack: machines, exposed machines, and the
+    requirements some of them are missing, have no update for, or are not
+    covered by."""
+    groups = {}
+    for row in rows:
+        group = groups.setdefault(row["windows"] or "Unknown Windows",
+                                  [set(), set(), {}])
+        group[0].add(row["machine"])
+        if row["state"] in EXPOSED:
+            group[1].add(row["machine"])
+        group[2].setdefault(row["state"], set()).add(row["requirement"])
+    return sorted([name, str(len(g[0])), str(len(g[1]))] +
+                  [str(len(g[2].get(s, ()))) for s in
+                   ("missing", "no update", "not covered")]
+                  for name, g in groups.items())
 
 
 def check_findings_page(page, findings_csv):
-    """The page's exposure counts and findings matrix against the findings
-    CSV of the same reports and baseline."""
+    """The page's tables by Windows and by requirement and its findings
+    matrices against the findings CSV of the same reports and baseline."""
     import csv
     import io
     rows = list(csv.DictReader(io.StringIO(findings_csv.decode("utf-8"),
@@ -653,34 +685,64 @@ def check_findings_page(page, findings_csv):
     problems = []
     if page["states"] != STATES:
         problems.append("exposure columns %s" % page["states"])
-    exposure = [[i, titles[i]] + [str(sum(
-        1 for r in rows if r["requirement"] == i and r["state"] == s))
-        for s in STATES] for i in ids]
+    if sorted(page["byWindows"]) != expected_by_windows(rows):
+        problems.append("by Windows %s, the CSV says %s"
+                        % (page["byWindows"], expected_by_windows(rows)))
+    counts = {i: [sum(1 for r in rows if r["requirement"] == i
+                      and r["state"] == s) for s in STATES] for i in ids}
+    order = sorted(ids, key=lambda i: (-counts[i][1] - counts[i][2],
+                                       severity_rank(titles[i]),
+                                       ids.index(i)))
+    exposure = [[i, titles[i]] + [str(n) for n in counts[i]] for i in order]
     if page["exposure"] != exposure:
         problems.append("exposure %s, the CSV says %s"
                         % (page["exposure"], exposure))
-    if any(shown != ids for shown in page["ids"]):
-        problems.append("findings columns %s, expected %s"
-                        % (page["ids"], ids))
     wanted = {}
     for name, findings in machines.items():
-        wanted[name] = []
-        for r in findings:
-            title = "%s %s" % (r["requirement"], r["state"])
-            if r["hotfix"]:
-                title += " (%s)" % r["hotfix"]
-            wanted[name].append([STATE_CLASSES[STATES.index(r["state"])],
-                                 title])
+        # An installed cell is a bare mark; only a missing one has a title.
+        wanted[name] = {r["requirement"]: [
+            "" if r["state"] == "installed"
+            else STATE_CLASSES[STATES.index(r["state"])],
+            r["hotfix"] if r["state"] == "missing" else ""]
+            for r in findings}
     shown = []
-    for row in page["rows"]:
-        shown += row["names"]
-        for name in row["names"]:
-            if row["cells"] != wanted.get(name):
-                problems.append("findings of %s %s, the CSV says %s"
-                                % (name, row["cells"], wanted.get(name)))
-    if sorted(shown) != sorted(machines):
-        problems.append("findings rows of %s, expected %s"
-                        % (sorted(shown), sorted(machines)))
+    for table in page["tables"]:
+        names = [name for row in table["rows"] for name in row["names"]]
+        exposed = {r["requirement"] for name in names
+                   for r in machines.get(name, []) if r["state"] in EXPOSED}
+        if table["ids"] != [i for i in order if i in exposed]:
+            problems.append("findings columns %s for %s, expected the "
+                            "exposed ones %s" % (table["ids"], names,
+                                                 sorted(exposed)))
+        shown += names
+        # Fixes that every missing cell of a column names are its title's.
+        shared = {}
+        for i in table["ids"]:
+            fixes = {wanted[name][i][1] for name in names if name in wanted
+                     and wanted[name][i][0] == "sm"}
+            if len(fixes) == 1:
+                shared[i] = fixes.pop()
+        for i, title in zip(table["ids"], table["titles"]):
+            want = "%s: %s" % (i, titles[i])
+            if i in shared:
+                want += "; missing: " + shared[i]
+            if title != want:
+                problems.append("column title %r, expected %r"
+                                % (title, want))
+        for row in table["rows"]:
+            for name in row["names"]:
+                cells = [[wanted[name][i][0],
+                          "" if i in shared else wanted[name][i][1]]
+                         if name in wanted else None for i in table["ids"]]
+                if row["cells"] != cells:
+                    problems.append("findings of %s %s, the CSV says %s"
+                                    % (name, row["cells"], cells))
+    # A Windows none of whose machines is exposed has no matrix.
+    unshown = {name for name in machines if name not in shown}
+    if any(r["state"] in EXPOSED for name in unshown
+           for r in machines[name]):
+        problems.append("exposed machines without findings rows: %s"
+                        % sorted(unshown))
     if len(set(page["colour"].values())) != len(page["colour"]):
         problems.append("states share a colour: %s" % page["colour"])
     return problems

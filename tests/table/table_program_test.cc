@@ -248,6 +248,12 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
   const std::string when = ",2026-12-01T10:00:05Z\r\n";
   const std::string a = "a,complete,Windows 2000 SP4,";
   const std::string b = "B,complete,Windows 2000 SP4,";
+  const std::string exposedA =
+      "a (Windows 2000 SP4): exposed to 2 requirements (1 missing, 1 no "
+      "update): MS03-026, MS17-010\r\n";
+  const std::string exposedB =
+      "B (Windows 2000 SP4): exposed to 1 requirement (1 no update): "
+      "MS17-010\r\n";
   const std::string usage =
       " (usage: hotfixes-table [--format csv|html|wide|jsonl] [--bom] "
       "[--require FILE | "
@@ -260,15 +266,28 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
            "MS17-010,SMB,no update," + when + b +
            "MS03-026,RPC DCOM,installed,Q823980" + when + b +
            "MS17-010,SMB,no update," + when,
-       "a (Windows 2000 SP4): MS03-026 missing (KB823980 KB824146); MS17-010 "
-       "no update\r\nB (Windows 2000 SP4): MS17-010 no update\r\n"},
+       exposedA + exposedB},
+      {"--exposed: only the rows of the requirements a machine is exposed to",
+       {"--exposed", "--baseline", "base.txt", "share"},
+       1,
+       header + a + "MS03-026,RPC DCOM,missing,KB823980 KB824146" + when + a +
+           "MS17-010,SMB,no update," + when + b + "MS17-010,SMB,no update," +
+           when,
+       exposedA + exposedB},
+      {"--exposed is of the findings CSV",
+       {"--exposed", "--format", "wide", "--baseline", "base.txt", "share"},
+       2,
+       "-",
+       "hotfixes-table: --exposed goes with the CSV of a baseline only" +
+           usage},
       {"a report cut short is exposed, but only a complete one sets 1",
        {"--baseline", "base.txt", "other/cut.txt"},
        3,
        header + "cut,incomplete,Windows 2000 SP4,MS03-026,RPC DCOM,unknown," +
            when + "cut,incomplete,Windows 2000 SP4,MS17-010,SMB,no update," +
            when,
-       "cut (Windows 2000 SP4, incomplete): MS17-010 no update\r\n"},
+       "cut (Windows 2000 SP4, incomplete): exposed to 1 requirement (1 no "
+       "update): MS17-010\r\n"},
       {"a fault in the baseline names its line",
        {"--baseline", "bad.txt", "share"},
        2,
@@ -295,8 +314,7 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
        "2195),0,2026-12-01T10:00:05Z,missing,no update\r\n"
        "B,complete,Windows 2000 SP4,Windows 2000 Service Pack 4 (Build "
        "2195),1,2026-12-01T10:00:05Z,installed,no update\r\n",
-       "a (Windows 2000 SP4): MS03-026 missing (KB823980 KB824146); MS17-010 "
-       "no update\r\nB (Windows 2000 SP4): MS17-010 no update\r\n"},
+       exposedA + exposedB},
       {"a baseline and a list of required hotfixes",
        {"--baseline", "base.txt", "--require", "base.txt", "share"},
        2,
@@ -313,9 +331,9 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
            "MS17-010,SMB,no update," + when + b +
            "CVE-2019-0708,RDP,no update," + when,
        "hotfixes-table: own.txt: requirement MS03-026 replaces the one in "
-       "base.txt\r\na (Windows 2000 SP4): MS17-010 no update; CVE-2019-0708 "
-       "no update\r\nB (Windows 2000 SP4): MS17-010 no update; CVE-2019-0708 "
-       "no update\r\n"},
+       "base.txt\r\na (Windows 2000 SP4): exposed to 2 requirements (2 no "
+       "update): MS17-010, CVE-2019-0708\r\nB (Windows 2000 SP4): exposed to "
+       "2 requirements (2 no update): MS17-010, CVE-2019-0708\r\n"},
       {"UTF-8 without a byte-order mark, whatever the reports' code page",
        {"--baseline", "utf8.txt", "share/a.txt"},
        1,
@@ -323,7 +341,7 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
            "A,Sch\xC3\xA4"
            "den,no update," +
            when,
-       "a (Windows 2000 SP4): A no update\r\n"},
+       "a (Windows 2000 SP4): exposed to 1 requirement (1 no update): A\r\n"},
       {"UTF-16 by its byte-order mark, a Ctrl-Z at its end",
        {"--baseline", "utf16.txt", "share/a.txt"},
        1,
@@ -331,14 +349,15 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
            "A,Sch\xC3\xA4"
            "den,no update," +
            when,
-       "a (Windows 2000 SP4): A no update\r\n"},
+       "a (Windows 2000 SP4): exposed to 1 requirement (1 no update): A\r\n"},
       {"a title's hidden characters shown, and said",
        {"--baseline", "hidden.txt", "share/a.txt"},
        1,
        header + a + "A,a<U+202E><U+001B>[31m,no update," + when,
        "hotfixes-table: hidden.txt: characters that cannot be seen or that "
-       "move text, shown as <U+code point>\r\na (Windows 2000 SP4): A no "
-       "update\r\n"},
+       "move text, shown as <U+code point>\r\na (Windows 2000 SP4): exposed to "
+       "1 "
+       "requirement (1 no update): A\r\n"},
       {"a baseline in code page 1252",
        {"--baseline", "latin1.txt", "share"},
        2,
@@ -392,6 +411,86 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
     EXPECT_EQ(Platform().output, c.table == "-" ? "" : c.table);
     EXPECT_EQ(Platform().errorOutput, c.errors);
   }
+}
+
+// A machine exposed to a thousand requirements gets a line, not a page:
+// the count, and the gravest few by the titles' first word.
+TEST_F(TableProgramTest, ExposureLineNamesTheGravestFew) {
+  const struct {
+    const char* name;
+    std::vector<const char*> titles;  // of R1, R2, ...
+    std::string line;
+  } cases[] = {
+      {"six: three named, the gravest first; no severity sorts last",
+       {"Low: a", "b", "Critical: c", "Important: d", "critical e",
+        "Moderate: f"},
+       "exposed to 6 requirements (6 no update): R3, R5, R4 and 3 more"},
+      {"four are all named",
+       {"b", "Moderate: a", "Criticality: c", "Low: d"},
+       "exposed to 4 requirements (4 no update): R2, R4, R1, R3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    std::string baseline;
+    for (std::size_t i = 0; i < c.titles.size(); ++i) {
+      baseline += "[R" + std::to_string(i + 1) + "] " + c.titles[i] +
+                  "\r\nWindows 2000 no update\r\n";
+    }
+    AddFile("base.txt", baseline);
+    AddFile("a.txt", kNoHotfixes);
+    EXPECT_EQ(RunTable({"--baseline", "base.txt", "a.txt"}), kTableLacking);
+    EXPECT_EQ(Platform().errorOutput,
+              "a (Windows 2000 SP4): " + c.line + "\r\n");
+  }
+}
+
+// One report of as many distinct entries as a report may hold, among
+// normal ones: the page grows by about the report's own size, and neither
+// the page nor the wide CSV gives a column to each entry in every row.
+TEST_F(TableProgramTest, FloodingReportFillsNeitherTableNorPage) {
+  const auto fleetOutput = [this](const std::string& format, bool flood,
+                                  std::size_t& floodBytes) {
+    fake::Reset();
+    Platform().folders = {"share"};
+    for (int m = 0; m < 20; ++m) {
+      std::string report = kStart;
+      for (int h = 0; h < 30 + m % 3; ++h) {
+        report += "[KB" + std::to_string(800000 + h) + "] fix\r\n";
+      }
+      AddFile(
+          "share/PC" + std::to_string(m) + ".txt",
+          report + "\r\nFound " + std::to_string(30 + m % 3) + " Hot-Fix\r\n");
+    }
+    if (flood) {
+      std::string report = kStart;
+      for (int h = 0; h < 100000; ++h) {
+        report += "[KB" + std::to_string(1000000 + h) + "] x\r\n";
+      }
+      report += "\r\nFound 100000 Hot-Fix\r\n";
+      floodBytes = report.size();
+      AddFile("share/EVIL.txt", report);
+    }
+    EXPECT_EQ(RunTable({"--format", format, "share"}), kTableComplete);
+    return Platform().output;
+  };
+  std::size_t floodBytes = 0;
+  const std::string normalPage = fleetOutput("html", false, floodBytes);
+  const std::string floodedPage = fleetOutput("html", true, floodBytes);
+  EXPECT_LT(floodedPage.size(), normalPage.size() + floodBytes);
+  EXPECT_EQ(Platform().errorOutput,
+            "hotfixes-table: the page gives no column to the 100000 hotfixes "
+            "that only EVIL has among the machines of Windows 2000; its row "
+            "counts them, the CSV and JSON Lines list them\r\n");
+
+  const std::string wide = fleetOutput("wide", true, floodBytes);
+  std::string header = "machine,status,windows,os,found,reported";
+  for (int h = 0; h < 32; ++h) header += ",KB" + std::to_string(800000 + h);
+  EXPECT_EQ(wide.substr(0, wide.find('\n') + 1), header + "\r\n");
+  EXPECT_EQ(Platform().errorOutput,
+            "hotfixes-table: the wide CSV gives no column to the 100000 "
+            "hotfixes that only EVIL has; the CSV and JSON Lines list "
+            "them\r\n");
 }
 
 TEST_F(TableProgramTest, OwnerOfEachFileIsItsLastColumn) {

@@ -55,6 +55,13 @@ void AppendCsvField(std::string_view field, std::string& out) {
   out += '"';
 }
 
+std::string CsvFieldValue(std::string_view field) {
+  std::string value;
+  if (StartsLikeFormula(field)) value += '\'';
+  value.append(field.data(), field.size());
+  return value;
+}
+
 void WriteCsvHeader(TextOutput& out) {
   out << "machine,status,found,os,windows,hotfix,comment,problem,reported,"
          "owner\r\n";
@@ -110,7 +117,8 @@ std::vector<std::string> CsvRequirementFields(const Baseline& baseline) {
 
 void WriteCsvFindings(const MachineReport& report,
                       const std::vector<std::string>& requirements,
-                      const std::vector<Verdict>& verdicts, TextOutput& out) {
+                      const std::vector<Verdict>& verdicts, bool exposedOnly,
+                      TextOutput& out) {
   // Three million rows for a large fleet: the state names are measured
   // once.
   static const std::string_view kStates[] = {
@@ -125,6 +133,7 @@ void WriteCsvFindings(const MachineReport& report,
   AppendCsvField(report.windows, before);
   before += ',';
   for (std::size_t i = 0; i < requirements.size(); ++i) {
+    if (exposedOnly && !IsExposed(verdicts[i].state)) continue;
     hotfix.clear();
     AppendCsvField(verdicts[i].hotfix, hotfix);
     out << before << requirements[i]

@@ -27,10 +27,16 @@ void WriteCsvFindingsHeader(TextOutput& out);
 // that end them: the same in every machine's rows.
 std::vector<std::string> CsvRequirementFields(const Baseline& baseline);
 
-// The machine's verdicts, one row each in the baseline's order;
-// `requirements` is CsvRequirementFields of the baseline.
+// The machine's verdicts, one row each in the baseline's order, or only
+// those it is exposed to; `requirements` is CsvRequirementFields of the
+// baseline.
 void WriteCsvFindings(const MachineReport& report,
                       const std::vector<std::string>& requirements,
-                      const std::vector<Verdict>& verdicts, TextOutput& out);
+                      const std::vector<Verdict>& verdicts, bool exposedOnly,
+                      TextOutput& out);
+
+// What a program reading the CSV gets of the field: the text, with the
+// mark that keeps it from being a formula.
+std::string CsvFieldValue(std::string_view field);
 
 #endif  // HOTFIXES_TABLE_WRITE_CSV_TABLE_H_

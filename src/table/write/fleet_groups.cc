@@ -44,14 +44,33 @@ std::vector<PatchLevel> LevelsOf(const Fleet& fleet,
   return levels;
 }
 
+// Every column some level has or that is required, less the ones a level
+// has alone when it has more of them than are drawn.
 std::vector<std::size_t> ColumnsOf(const Fleet& fleet,
-                                   const std::vector<std::size_t>& machines) {
+                                   std::vector<PatchLevel>& levels) {
+  std::vector<std::size_t> levelsWith(fleet.columns.size(), 0);
+  for (const PatchLevel& level : levels) {
+    for (std::size_t c : fleet.machines[level.machines[0]].present) {
+      ++levelsWith[c];
+    }
+  }
   std::vector<char> shown(fleet.columns.size(), 0);
   for (std::size_t c = 0; c < fleet.columns.size(); ++c) {
-    shown[c] = fleet.columns[c].required ? 1 : 0;
+    shown[c] = fleet.columns[c].required || levelsWith[c] > 0 ? 1 : 0;
   }
-  for (std::size_t m : machines) {
-    for (std::size_t c : fleet.machines[m].present) shown[c] = 1;
+  for (PatchLevel& level : levels) {
+    const std::vector<std::size_t>& present =
+        fleet.machines[level.machines[0]].present;
+    const auto own = [&](std::size_t c) {
+      return levelsWith[c] == 1 && !fleet.columns[c].required;
+    };
+    const auto count = static_cast<std::size_t>(
+        std::count_if(present.begin(), present.end(), own));
+    if (count <= kOwnColumnsDrawn) continue;
+    level.folded = count;
+    for (std::size_t c : present) {
+      if (own(c)) shown[c] = 0;
+    }
   }
   std::vector<std::size_t> columns;
   for (std::size_t c = 0; c < shown.size(); ++c) {
@@ -72,8 +91,8 @@ std::vector<WindowsSection> GroupFleet(const Fleet& fleet) {
   for (const auto& section : machinesBySection) {
     sections.emplace_back();
     sections.back().windows = fleet.machines[section.second[0]].release.windows;
-    sections.back().columns = ColumnsOf(fleet, section.second);
     sections.back().levels = LevelsOf(fleet, section.second);
+    sections.back().columns = ColumnsOf(fleet, sections.back().levels);
   }
   return sections;
 }

@@ -6,6 +6,11 @@
 // hotfixes (names compared as RequiredHotfixes compares them) at the same
 // service-pack level form one patch level; a machine whose report is not
 // complete is a level of its own.
+//
+// A level's hotfixes that no other level of its section has get columns
+// only when they are a few: a report of a hundred thousand invented names
+// must not add a hundred thousand columns to every row of its Windows. The
+// level then counts them instead.
 #ifndef HOTFIXES_TABLE_WRITE_FLEET_GROUPS_H_
 #define HOTFIXES_TABLE_WRITE_FLEET_GROUPS_H_
 
@@ -14,14 +19,22 @@
 
 #include "table/write/fleet.h"
 
+// More hotfixes than this that only one level of a section has are
+// folded into its count.
+const std::size_t kOwnColumnsDrawn = 16;
+
 struct PatchLevel {
   std::vector<std::size_t> machines;  // into Fleet::machines, table order
+  // Its hotfixes that no other level of the section has and that have no
+  // column; none unless more than kOwnColumnsDrawn.
+  std::size_t folded = 0;
 };
 
 struct WindowsSection {
   Windows windows = Windows::kUnknown;
   // The fleet's columns some machine of the section has, or that are
-  // required: the only ones its matrix shows. Ascending.
+  // required, less those folded: the only ones its matrix shows.
+  // Ascending.
   std::vector<std::size_t> columns;
   // By service pack, then the most machines first, then table order.
   std::vector<PatchLevel> levels;

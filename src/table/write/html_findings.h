@@ -1,6 +1,16 @@
-// The page's part for a baseline: how many machines are in each state of
-// each requirement, and a matrix of patch levels by requirement for each
-// Windows.
+// The page's part for a baseline, what an auditor reads first:
+// - per Windows and service pack, its machines, how many are exposed and
+//   to how many requirements (missing: fixable now; no update: only by a
+//   later service pack or Windows);
+// - the requirements, those most machines are exposed to first, then the
+//   gravest (by the title's first word), with the machines in each state;
+// - for each Windows a matrix of its machines, a row for those in the same
+//   states at one service pack, by the requirements some of them are
+//   exposed to; the others are counted, not drawn, so
+//   that a catalog of a thousand requirements makes a page of the fleet's
+//   exposure, not of the catalog. A browser lays a matrix out only as it
+//   comes into view (content-visibility), so the page of a fleet judged
+//   by a thousand requirements opens about as fast as the page without.
 #ifndef HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_
 #define HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_
 
@@ -12,7 +22,6 @@
 
 extern const char kFindingsStyle[];
 
-void WriteExposure(const Fleet& fleet, TextOutput& out);
 void WriteFindings(const Fleet& fleet,
                    const std::vector<WindowsSection>& sections,
                    TextOutput& out);

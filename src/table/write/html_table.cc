@@ -18,6 +18,9 @@
 //   one the level lacks; a report's status is one class on its rows.
 // - The summary keeps a row per machine, linked to its level's row: most
 //   of the page's bytes at ten thousand machines.
+// - A report cannot widen every row of its Windows with names of its own:
+//   more hotfixes than a few that only its level has are a count in its
+//   row (fleet_groups.h), and standard error says whose.
 #include "table/write/html_table.h"
 
 #include <algorithm>
@@ -74,8 +77,9 @@ const char kStyle[] =
     "padding:4px 6px;font-size:13px}"
     ".mx details span{display:block}"
     ".mx summary{cursor:pointer}"
-    ".mx tbody th i{font-style:normal;font-size:10px;margin-left:6px;"
-    "padding:0 3px;border-radius:2px;background:#fff}"
+    ".mx tbody th :is(i,b){font-style:normal;font-weight:normal;"
+    "font-size:10px;margin-left:6px;padding:0 3px;border-radius:2px;"
+    "background:#fff}"
     ".mx tbody tr:hover th{background:#ffe066}"
     ".mx td:not(:empty){background:#d6efd0;color:#23661f}"
     ".mx td.l{background:#d9302c;color:#fff;font-weight:bold}"
@@ -249,7 +253,11 @@ void WriteLegend(TextOutput& out) {
       << "</span>required, lacking. Reports that are not complete:"
          "<span class=f>failed</span><span class=i>incomplete</span>"
          "<span class=u>unreadable</span>their rows' empty cells hatched."
-         " Names of required hotfixes in red.\n";
+         " Names of required hotfixes in red. When a level has more than "
+      << std::to_string(kOwnColumnsDrawn)
+      << " hotfixes that no other level of its Windows has, they get no"
+         " column: its row counts them (+N); the machines' summary and the"
+         " CSV list them.\n";
 }
 
 // "KB958644 on 12 of 40 machines": the title of a column of a section.
@@ -288,6 +296,13 @@ void AppendMatrixRow(const Fleet& fleet, const WindowsSection& section,
                      const PatchLevel& level, std::size_t index,
                      std::string& row) {
   AppendLevelRowStart(fleet, level, "l" + std::to_string(index), row);
+  if (level.folded > 0) {
+    row.append(
+           "<b title=\"hotfixes only this patch level has, without a"
+           " column\">+")
+        .append(std::to_string(level.folded))
+        .append("</b>");
+  }
   const FleetMachine& machine = fleet.machines[level.machines[0]];
   auto present = machine.present.begin();
   auto lacking = machine.lacking.begin();
@@ -352,17 +367,37 @@ std::vector<std::size_t> LevelOfEachMachine(
   return levelOf;
 }
 
+// "hotfixes-table: the page gives no column to the 99990 hotfixes that
+// only EVIL has among the machines of Windows XP; ..."
+void SayWhatIsFolded(const Fleet& fleet,
+                     const std::vector<WindowsSection>& sections,
+                     TextOutput& errors) {
+  for (const WindowsSection& section : sections) {
+    for (const PatchLevel& level : section.levels) {
+      if (level.folded == 0) continue;
+      const FleetMachine& first = fleet.machines[level.machines[0]];
+      errors << "hotfixes-table: the page gives no column to the "
+             << std::to_string(level.folded) << " hotfixes that only ";
+      if (level.machines.size() > 1) {
+        errors << "the " << std::to_string(level.machines.size())
+               << " machines of the patch level of ";
+      }
+      errors << first.machine << (level.machines.size() > 1 ? " have" : " has")
+             << " among the machines of " << SectionName(section.windows)
+             << "; its row counts them, the CSV and JSON Lines list them\r\n";
+    }
+  }
+}
+
 }  // namespace
 
-void WriteHtmlPage(const Fleet& fleet, TextOutput& out) {
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out, TextOutput& errors) {
   const FleetCounts counts = CountFleet(fleet);
   const std::vector<WindowsSection> sections = GroupFleet(fleet);
+  SayWhatIsFolded(fleet, sections, errors);
   WriteHead(fleet, out);
   WriteCounts(fleet, counts, out);
-  if (!fleet.requirements.empty()) {
-    WriteExposure(fleet, out);
-    WriteFindings(fleet, sections, out);
-  }
+  if (!fleet.requirements.empty()) WriteFindings(fleet, sections, out);
   WriteMachineTable(fleet, counts, LevelOfEachMachine(fleet, sections), out);
   WriteMatrices(fleet, sections, out);
   out << "</body></html>\n";

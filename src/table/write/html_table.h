@@ -6,6 +6,7 @@
 #include "files/text_output.h"
 #include "table/write/fleet.h"
 
-void WriteHtmlPage(const Fleet& fleet, TextOutput& out);
+// `errors`: which patch levels' own hotfixes are folded into a count.
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out, TextOutput& errors);
 
 #endif  // HOTFIXES_TABLE_WRITE_HTML_TABLE_H_

@@ -13,11 +13,12 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 class CsvWriter : public TableWriter {
  public:
-  CsvWriter(const Baseline& baseline, bool byteOrderMark, TextOutput& out)
+  CsvWriter(const Options& options, const Baseline& baseline, TextOutput& out)
       : baseline_(baseline),
         requirements_(CsvRequirementFields(baseline)),
+        exposedOnly_(options.exposedOnly),
         out_(out) {
-    if (byteOrderMark) out_ << kByteOrderMark;
+    if (options.byteOrderMark) out_ << kByteOrderMark;
     if (baseline_.empty()) {
       WriteCsvHeader(out_);
     } else {
@@ -29,13 +30,14 @@ class CsvWriter : public TableWriter {
     if (baseline_.empty()) {
       WriteCsvRows(report, out_);
     } else {
-      WriteCsvFindings(report, requirements_, verdicts, out_);
+      WriteCsvFindings(report, requirements_, verdicts, exposedOnly_, out_);
     }
   }
 
  private:
   const Baseline& baseline_;
   const std::vector<std::string> requirements_;
+  const bool exposedOnly_;
   TextOutput& out_;
 };
 
@@ -58,11 +60,12 @@ class JsonLinesWriter : public TableWriter {
 class FleetWriter : public TableWriter {
  public:
   FleetWriter(const Options& options, const Judgement& judgement,
-              TextOutput& out)
+              TextOutput& out, TextOutput& errors)
       : fleet_(judgement.required, judgement.baseline),
         format_(options.format),
         byteOrderMark_(options.byteOrderMark),
-        out_(out) {}
+        out_(out),
+        errors_(errors) {}
   void Add(const MachineReport& report, const WindowsRelease& release,
            const std::vector<Verdict>& verdicts) override {
     fleet_.Add(report, release, verdicts);
@@ -70,10 +73,10 @@ class FleetWriter : public TableWriter {
   void Finish() override {
     const Fleet fleet = fleet_.Finish();
     if (format_ == Format::kHtml) {
-      WriteHtmlPage(fleet, out_);
+      WriteHtmlPage(fleet, out_, errors_);
     } else {
       if (byteOrderMark_) out_ << kByteOrderMark;
-      WriteWideCsv(fleet, out_);
+      WriteWideCsv(fleet, out_, errors_);
     }
   }
 
@@ -82,21 +85,22 @@ class FleetWriter : public TableWriter {
   Format format_;
   bool byteOrderMark_;
   TextOutput& out_;
+  TextOutput& errors_;
 };
 
 }  // namespace
 
 std::unique_ptr<TableWriter> MakeTableWriter(const Options& options,
                                              const Judgement& judgement,
-                                             TextOutput& out) {
+                                             TextOutput& out,
+                                             TextOutput& errors) {
   switch (options.format) {
     case Format::kCsv:
-      return std::make_unique<CsvWriter>(judgement.baseline,
-                                         options.byteOrderMark, out);
+      return std::make_unique<CsvWriter>(options, judgement.baseline, out);
     case Format::kJsonLines:
       return std::make_unique<JsonLinesWriter>(judgement.baseline, out);
     case Format::kHtml:
     case Format::kWide: break;
   }
-  return std::make_unique<FleetWriter>(options, judgement, out);
+  return std::make_unique<FleetWriter>(options, judgement, out, errors);
 }

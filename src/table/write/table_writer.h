@@ -24,8 +24,10 @@ class TableWriter {
   virtual void Finish() {}
 };
 
+// `errors`: where a table says what it leaves out or folds.
 std::unique_ptr<TableWriter> MakeTableWriter(const Options& options,
                                              const Judgement& judgement,
-                                             TextOutput& out);
+                                             TextOutput& out,
+                                             TextOutput& errors);
 
 #endif  // HOTFIXES_TABLE_WRITE_TABLE_WRITER_H_

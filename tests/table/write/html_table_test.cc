@@ -64,8 +64,8 @@ TEST_F(HtmlTableTest, EscapesEveryReportField) {
     SCOPED_TRACE(c.name);
     fake::Reset();
     {
-      TextOutput out(STD_OUTPUT_HANDLE);
-      WriteHtmlPage(FleetWithHostile(c.field), out);
+      TextOutput out(STD_OUTPUT_HANDLE), errors(STD_ERROR_HANDLE);
+      WriteHtmlPage(FleetWithHostile(c.field), out, errors);
     }
     const std::string& page = Platform().output;
     EXPECT_EQ(page.find(kHostile), std::string::npos);
