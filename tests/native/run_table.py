@@ -331,7 +331,7 @@ def check_usage(program, folder, version):
         (["--codepage", "99999", "."], b"unknown code page 99999"),
         (["--codepage", "12x", "."], b"unknown code page 12x"),
         (["--format"], b"--format needs a value"),
-        (["--format", "pdf", "."], b"unknown format pdf (csv, html, wide or jsonl)"),
+        (["--format", "pdf", "."], b"unknown format pdf (csv, html, wide, jsonl or changes)"),
         ([".", "missing"], b"missing: No such file or directory"),
         (["--require", "nolist.txt", "."],
          b"cannot read nolist.txt: No such file or directory"),
@@ -344,8 +344,9 @@ def check_usage(program, folder, version):
         expect(problems, label + ": table", out, b"")
         expect(problems, label + ": standard error", err,
                b"hotfixes-table: " + message + b" (usage: hotfixes-table "
-               b"[--format csv|html|wide|jsonl] [--bom] [--require FILE | --baseline "
-               b"FILE] [--codepage N] PATH...)\r\n")
+               b"[--format csv|html|wide|jsonl|changes] [--bom] [--require FILE | "
+               b"--baseline FILE] [--codepage N] [--since EARLIER]... "
+               b"[--stale-after DAYS] PATH...)\r\n")
     code, out, err = run(program, ["--require", "list.txt", "PC1.txt"],
                          folder)
     expect(problems, "lacking: exit code", code, 1)

@@ -55,12 +55,14 @@ void AppendCsvField(std::string_view field, std::string& out) {
   out += '"';
 }
 
-void WriteCsvHeader(TextOutput& out) {
+void WriteCsvHeader(TextOutput& out, bool staleColumn) {
   out << "machine,status,found,os,windows,hotfix,comment,problem,reported,"
-         "owner\r\n";
+         "owner"
+      << (staleColumn ? ",stale\r\n" : "\r\n");
 }
 
-void WriteCsvRows(const MachineReport& report, TextOutput& out) {
+void WriteCsvRows(const MachineReport& report, TextOutput& out,
+                  bool staleColumn) {
   // The columns before and after the entry's are the same in every row.
   std::string before, after, row;
   AppendMachineAndStatus(report, before);
@@ -76,6 +78,7 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   after += report.reported;
   after += ',';
   AppendCsvField(report.owner, after);
+  if (staleColumn) after += report.stale ? ",yes" : ",";
   after += "\r\n";
 
   if (report.entries.empty()) {
@@ -92,8 +95,9 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   }
 }
 
-void WriteCsvFindingsHeader(TextOutput& out) {
-  out << "machine,status,windows,requirement,title,state,hotfix,reported\r\n";
+void WriteCsvFindingsHeader(TextOutput& out, bool staleColumn) {
+  out << "machine,status,windows,requirement,title,state,hotfix,reported"
+      << (staleColumn ? ",stale\r\n" : "\r\n");
 }
 
 std::vector<std::string> CsvRequirementFields(const Baseline& baseline) {
@@ -110,7 +114,8 @@ std::vector<std::string> CsvRequirementFields(const Baseline& baseline) {
 
 void WriteCsvFindings(const MachineReport& report,
                       const std::vector<std::string>& requirements,
-                      const std::vector<Verdict>& verdicts, TextOutput& out) {
+                      const std::vector<Verdict>& verdicts, TextOutput& out,
+                      bool staleColumn) {
   // Three million rows for a large fleet: the state names are measured
   // once.
   static const std::string_view kStates[] = {
@@ -121,6 +126,9 @@ void WriteCsvFindings(const MachineReport& report,
       VerdictStateName(VerdictState::kNotCovered),
       VerdictStateName(VerdictState::kUnknown)};
   std::string before, hotfix;
+  const std::string_view end = !staleColumn   ? "\r\n"
+                               : report.stale ? ",yes\r\n"
+                                              : ",\r\n";
   AppendMachineAndStatus(report, before);
   AppendCsvField(report.windows, before);
   before += ',';
@@ -129,6 +137,6 @@ void WriteCsvFindings(const MachineReport& report,
     AppendCsvField(verdicts[i].hotfix, hotfix);
     out << before << requirements[i]
         << kStates[static_cast<int>(verdicts[i].state)] << "," << hotfix << ","
-        << report.reported << "\r\n";
+        << report.reported << end;
   }
 }

@@ -15,13 +15,16 @@
 // take for a formula.
 void AppendCsvField(std::string_view field, std::string& out);
 
-void WriteCsvHeader(TextOutput& out);
+// `staleColumn`: with --stale-after, a last column "stale", "yes" for a
+// stale report.
+void WriteCsvHeader(TextOutput& out, bool staleColumn = false);
 
 // The machine's rows in report order; one row with no hotfix when it has
 // no entries.
-void WriteCsvRows(const MachineReport& report, TextOutput& out);
+void WriteCsvRows(const MachineReport& report, TextOutput& out,
+                  bool staleColumn = false);
 
-void WriteCsvFindingsHeader(TextOutput& out);
+void WriteCsvFindingsHeader(TextOutput& out, bool staleColumn = false);
 
 // The requirement and title fields of each requirement, with the commas
 // that end them: the same in every machine's rows.
@@ -31,6 +34,7 @@ std::vector<std::string> CsvRequirementFields(const Baseline& baseline);
 // `requirements` is CsvRequirementFields of the baseline.
 void WriteCsvFindings(const MachineReport& report,
                       const std::vector<std::string>& requirements,
-                      const std::vector<Verdict>& verdicts, TextOutput& out);
+                      const std::vector<Verdict>& verdicts, TextOutput& out,
+                      bool staleColumn = false);
 
 #endif  // HOTFIXES_TABLE_WRITE_CSV_TABLE_H_

@@ -28,6 +28,7 @@
 
 #include "table/write/fleet_groups.h"
 #include "table/write/html_findings.h"
+#include "table/write/html_since.h"
 #include "table/write/html_text.h"
 
 namespace {
@@ -146,7 +147,7 @@ void WriteHead(const Fleet& fleet, TextOutput& out) {
          "<meta name=viewport content=\"width=device-width\">"
          "<title>Hotfixes of "
       << Plural(fleet.machines.size(), "machine", "machines")
-      << "</title>\n<style>" << kStyle << kFindingsStyle
+      << "</title>\n<style>" << kStyle << kFindingsStyle << kSinceStyle
       << ".mx tbody tr{scroll-margin-top:" << HeaderHeight(fleet)
       << "}</style></head>\n<body>\n";
 }
@@ -230,7 +231,9 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
     }
     row += "<td>";
     AppendHtmlEscaped(machine.problem, row);
-    row.append("<td>").append(machine.reported).append("<td>");
+    row.append("<td>").append(machine.reported);
+    if (machine.stale) row += " <b class=st>stale</b>";
+    row += "<td>";
     AppendHtmlEscaped(machine.owner, row);
     // The end tag keeps the line break out of the last cell.
     row += "</tr>\n";
@@ -354,11 +357,13 @@ std::vector<std::size_t> LevelOfEachMachine(
 
 }  // namespace
 
-void WriteHtmlPage(const Fleet& fleet, TextOutput& out) {
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out,
+                   const SinceSection* since) {
   const FleetCounts counts = CountFleet(fleet);
   const std::vector<WindowsSection> sections = GroupFleet(fleet);
   WriteHead(fleet, out);
   WriteCounts(fleet, counts, out);
+  if (since != nullptr) since->Write(fleet, out);
   if (!fleet.requirements.empty()) {
     WriteExposure(fleet, out);
     WriteFindings(fleet, sections, out);

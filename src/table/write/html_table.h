@@ -6,6 +6,11 @@
 #include "files/text_output.h"
 #include "table/write/fleet.h"
 
-void WriteHtmlPage(const Fleet& fleet, TextOutput& out);
+class SinceSection;
+
+// `since`: the changes since an earlier audit and the stale reports, the
+// page's opening; null without --since and --stale-after.
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out,
+                   const SinceSection* since = nullptr);
 
 #endif  // HOTFIXES_TABLE_WRITE_HTML_TABLE_H_

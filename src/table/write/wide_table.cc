@@ -19,6 +19,7 @@ void AppendHeader(const Fleet& fleet, std::string& row) {
       AppendCsvField(column.name, row);
     }
   }
+  if (fleet.staleAsked) row += ",stale";
   row += "\r\n";
 }
 
@@ -44,6 +45,7 @@ void AppendRow(const Fleet& fleet, const FleetMachine& machine,
       if (has) ++present;
     }
   }
+  if (fleet.staleAsked) row += machine.stale ? ",yes" : ",";
   row += "\r\n";
 }
 
