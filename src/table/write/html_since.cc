@@ -14,6 +14,9 @@ const char kSinceStyle[] =
     "#audits text{font:11px system-ui,sans-serif;fill:#333}"
     "#audits .axis{stroke:#999;fill:none}"
     "#audits polyline{fill:none;stroke-width:2}"
+    // Exposed machines may be all that report: both lines stay in view.
+    "#audits .reporting polyline{stroke-width:4;stroke-opacity:.5}"
+    "#audits .exposed polyline{stroke-dasharray:6 4}"
     "b.st{color:#a4161a}";
 
 namespace {
@@ -32,7 +35,8 @@ const Series kSeries[] = {
 };
 
 const int kWidth = 640, kHeight = 240;
-const int kLeft = 48, kRight = 16, kTop = 28, kBottom = 40;
+// Room for half a date beside the first and last point.
+const int kLeft = 48, kRight = 40, kTop = 28, kBottom = 40;
 
 std::string DateOf(const std::string& time) {
   return time.size() >= 10 ? time.substr(0, 10) : std::string("date unknown");
@@ -70,8 +74,8 @@ void WriteAxes(const std::vector<AuditPoint>& audits, std::size_t highest,
 
 void WriteSeries(const Series& series, const std::vector<AuditPoint>& audits,
                  std::size_t highest, TextOutput& out) {
-  out << "<g class=\"series " << series.name << "\" stroke=" << series.colour
-      << " fill=" << series.colour << "><polyline points=\"";
+  out << "<g class=\"series " << series.name << "\" stroke=\"" << series.colour
+      << "\" fill=\"" << series.colour << "\"><polyline points=\"";
   for (std::size_t i = 0; i < audits.size(); ++i) {
     out << (i == 0 ? "" : " ") << std::to_string(XOf(i, audits.size())) << ","
         << std::to_string(YOf(audits[i].*series.count, highest));
@@ -90,10 +94,10 @@ void WriteSeries(const Series& series, const std::vector<AuditPoint>& audits,
 void WriteLegend(const std::vector<const Series*>& shown, TextOutput& out) {
   int x = kLeft;
   for (const Series* series : shown) {
-    out << "<rect x=" << std::to_string(x)
-        << " y=8 width=10 height=10 fill=" << series->colour
-        << "/><text x=" << std::to_string(x + 14) << " y=17>machines "
-        << series->name << "</text>";
+    // Quoted: an unquoted value would take in the "/" of "/>".
+    out << "<rect x=" << std::to_string(x) << " y=8 width=10 height=10 fill=\""
+        << series->colour << "\"/><text x=" << std::to_string(x + 14)
+        << " y=17>machines " << series->name << "</text>";
     x += 140;
   }
 }
