@@ -21,10 +21,10 @@ MachineReport ReportOf(const EarlierMachine& machine,
   MachineReport report;
   report.machine = machine.machine;
   report.status = machine.status;
-  report.os = machine.os;
+  report.os = *machine.os;
   report.reported = machine.reported;
-  report.entries.reserve(machine.hotfixes.size());
-  for (std::uint32_t hotfix : machine.hotfixes) {
+  report.entries.reserve(machine.hotfixes->size());
+  for (std::uint32_t hotfix : *machine.hotfixes) {
     report.entries.push_back({hotfixes.Name(hotfix), std::string()});
   }
   return report;
@@ -33,8 +33,8 @@ MachineReport ReportOf(const EarlierMachine& machine,
 std::vector<KeyedName> KeyedNamesBefore(const EarlierMachine& machine,
                                         const HotfixIndex& hotfixes) {
   std::vector<KeyedName> names;
-  names.reserve(machine.hotfixes.size());
-  for (std::uint32_t hotfix : machine.hotfixes) {
+  names.reserve(machine.hotfixes->size());
+  for (std::uint32_t hotfix : *machine.hotfixes) {
     names.emplace_back(hotfixes.Key(hotfix), hotfixes.Name(hotfix));
   }
   std::sort(names.begin(), names.end());
@@ -102,10 +102,10 @@ void CompareVerdicts(const std::vector<Verdict>& before,
 void SetBefore(const EarlierMachine& before, const Baseline& baseline,
                const HotfixIndex& hotfixes, std::vector<Verdict>& verdicts,
                MachineChange& change) {
-  const WindowsRelease release = WindowsReleaseOf(before.os);
+  const WindowsRelease release = WindowsReleaseOf(*before.os);
   change.machine = before.machine;
   change.reportedBefore = before.reported;
-  change.windowsBefore = WindowsShown(release, before.os);
+  change.windowsBefore = WindowsShown(release, *before.os);
   change.statusBefore = before.status;
   change.reportsBefore = before.reports;
   if (!baseline.empty()) {
@@ -210,7 +210,7 @@ AuditPoint CountAudit(const EarlierRun& run, const EarlierRun* previous,
     if (stale.IsStale(machine.reported)) ++point.stale;
     if (!baseline.empty() &&
         AnyExposed(baseline.Judge(ReportOf(machine, hotfixes),
-                                  WindowsReleaseOf(machine.os)))) {
+                                  WindowsReleaseOf(*machine.os)))) {
       ++point.exposed;
     }
   }

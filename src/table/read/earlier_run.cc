@@ -1,7 +1,9 @@
 #include "table/read/earlier_run.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <memory>
 
 #include "files/file_access.h"
 #include "files/visible_text.h"
@@ -34,39 +36,44 @@ class LineReader {
     if (!file_.valid()) Fail(platform::GetLastError());
   }
 
-  // The next line without its line end (LF, or CR LF); false at the end.
-  bool Next(std::string& line) {
+  // The next line without its line end (LF, or CR LF), valid until the
+  // next call; false at the end.
+  bool Next(std::string_view& line) {
     for (;;) {
-      const std::size_t end = buffer_.find('\n', start_);
-      if (end != std::string::npos) {
-        line.assign(buffer_, start_, end - start_);
-        start_ = end + 1;
+      const char* end = static_cast<const char*>(
+          std::memchr(buffer_.get() + searched_, '\n', size_ - searched_));
+      if (end != nullptr) {
+        const std::size_t at = static_cast<std::size_t>(end - buffer_.get());
+        line = std::string_view(buffer_.get() + start_, at - start_);
+        start_ = searched_ = at + 1;
         break;
       }
-      if (buffer_.size() - start_ > kLongestLine) {
+      searched_ = size_;
+      if (size_ - start_ > kLongestLine) {
         throw UsageError{shown_ + ":" + std::to_string(number_ + 1) +
                          ": a line longer than 64 MiB"};
       }
       if (!Fill()) {
-        if (start_ == buffer_.size()) return false;
-        line.assign(buffer_, start_, std::string::npos);
-        start_ = buffer_.size();
+        if (start_ == size_) return false;
+        line = std::string_view(buffer_.get() + start_, size_ - start_);
+        start_ = searched_ = size_;
         break;
       }
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++number_;
     return true;
   }
 
   // The first bytes of the file, read but not taken.
   std::string_view Peek(std::size_t count) {
-    while (buffer_.size() - start_ < count && Fill()) {
+    while (size_ - start_ < count && Fill()) {
     }
-    return std::string_view(buffer_).substr(start_, count);
+    return std::string_view(buffer_.get() + start_,
+                            std::min(count, size_ - start_));
   }
 
-  void Skip(std::size_t count) { start_ += count; }
+  void Skip(std::size_t count) { start_ = searched_ = start_ + count; }
   std::size_t number() const { return number_; }
 
  private:
@@ -75,26 +82,55 @@ class LineReader {
                      DescribeSystemError(error)};
   }
 
+  // Reads a chunk more behind the bytes not yet taken, which move to the
+  // buffer's start; false at the end of the file.
   bool Fill() {
-    buffer_.erase(0, start_);
+    std::memmove(buffer_.get(), buffer_.get() + start_, size_ - start_);
+    size_ -= start_;
+    searched_ -= start_;
     start_ = 0;
-    const std::size_t had = buffer_.size();
-    buffer_.resize(had + kChunk);
+    if (capacity_ - size_ < kChunk) {
+      capacity_ = std::max(2 * capacity_, size_ + kChunk);
+      std::unique_ptr<char[]> larger(new char[capacity_]);
+      std::memcpy(larger.get(), buffer_.get(), size_);
+      buffer_ = std::move(larger);
+    }
     DWORD got = 0;
-    if (!platform::ReadFile(file_.get(), &buffer_[had],
+    if (!platform::ReadFile(file_.get(), buffer_.get() + size_,
                             static_cast<DWORD>(kChunk), &got, nullptr)) {
       Fail(platform::GetLastError());
     }
-    buffer_.resize(had + got);
+    size_ += got;
     return got > 0;
   }
 
   ScopedFile file_;
   std::string shown_;
-  std::string buffer_;
-  std::size_t start_ = 0;
+  std::unique_ptr<char[]> buffer_{new char[kChunk]};
+  std::size_t capacity_ = kChunk;
+  std::size_t size_ = 0;      // bytes in the buffer
+  std::size_t start_ = 0;     // of the bytes not yet taken
+  std::size_t searched_ = 0;  // where a line end may still be
   std::size_t number_ = 0;
 };
+
+// A name of letters, digits and "-_.", as nearly every hotfix's is: it
+// has nothing to show by its code point.
+bool PlainName(std::string_view name) {
+  for (char c : name) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                       (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+                       c == '.';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+std::vector<std::uint32_t> SortedOnce(std::vector<std::uint32_t> numbers) {
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  return numbers;
+}
 
 bool EndsWithTxt(const std::string& path) {
   if (path.size() < 4) return false;
@@ -108,24 +144,24 @@ class MachineLine {
   MachineLine(const std::string& shown, std::size_t number)
       : where_(shown + ":" + std::to_string(number) + ": ") {}
 
-  bool Read(const std::string& line, HotfixIndex& index,
+  bool Read(std::string_view line, HotfixIndex& index, SharedParts& shared,
             EarlierMachine& machine) const {
-    JsonValue value;
     std::string error;
-    if (!ParseJson(line, value, error)) Fail("not JSON: " + error);
+    if (!ParseJson(line, document_, error)) Fail("not JSON: " + error);
+    const JsonValue& value = document_.root;
     if (value.kind != JsonValue::Kind::kObject) Fail("not a JSON object");
     machine.machine = Text(value, "machine", true);
     if (machine.machine.empty()) Fail("a machine without a name");
     const std::string status = Text(value, "status", true);
     if (status == "gone") return false;
     machine.status = StatusOf(status);
-    machine.os = Text(value, "os", false);
+    machine.os = shared.Os(Text(value, "os", false));
     machine.reported = Text(value, "reported", false);
     std::int64_t seconds = 0;
     if (!machine.reported.empty() && !ParseUtcTime(machine.reported, seconds)) {
       Fail("\"reported\" is no time of the form 2026-12-01T10:00:05Z");
     }
-    ReadHotfixes(value, index, machine);
+    machine.hotfixes = shared.Hotfixes(ReadHotfixes(value, index));
     machine.key = MachineKey(machine.machine);
     return true;
   }
@@ -163,8 +199,8 @@ class MachineLine {
     Fail("unknown status \"" + status + "\"");
   }
 
-  void ReadHotfixes(const JsonValue& object, HotfixIndex& index,
-                    EarlierMachine& machine) const {
+  std::vector<std::uint32_t> ReadHotfixes(const JsonValue& object,
+                                          HotfixIndex& index) const {
     const JsonValue* list = object.Member("hotfixes");
     if (list == nullptr) Fail("no \"hotfixes\" list");
     if (list->kind != JsonValue::Kind::kArray) {
@@ -173,6 +209,8 @@ class MachineLine {
     if (list->items.size() > kMostHotfixes) {
       Fail("more than 100,000 hotfixes");
     }
+    std::vector<std::uint32_t> hotfixes;
+    hotfixes.reserve(list->items.size());
     for (const JsonValue& entry : list->items) {
       const JsonValue* id = entry.kind == JsonValue::Kind::kObject
                                 ? entry.Member("hotfix_id")
@@ -185,23 +223,28 @@ class MachineLine {
       }
       // An entry without a name (a line before the first hotfix line)
       // names no hotfix to compare.
-      if (!id->text.empty())
-        machine.hotfixes.push_back(index.Add(Visible(id->text)));
+      if (id->text.empty()) continue;
+      hotfixes.push_back(PlainName(id->text) ? index.Add(id->text)
+                                             : index.Add(Visible(id->text)));
     }
+    return SortedOnce(std::move(hotfixes));
   }
 
   std::string where_;
+  mutable JsonDocument document_;
 };
 
 std::vector<EarlierMachine> ReadJsonLines(LineReader& reader,
                                           const std::string& shown,
-                                          HotfixIndex& index) {
+                                          HotfixIndex& index,
+                                          SharedParts& shared) {
   std::vector<EarlierMachine> machines;
-  std::string line;
+  std::string_view line;
   EarlierMachine machine;
   while (reader.Next(line)) {
     machine = EarlierMachine();
-    if (MachineLine(shown, reader.number()).Read(line, index, machine)) {
+    if (MachineLine(shown, reader.number())
+            .Read(line, index, shared, machine)) {
       machines.push_back(std::move(machine));
     }
   }
@@ -210,7 +253,8 @@ std::vector<EarlierMachine> ReadJsonLines(LineReader& reader,
 
 std::vector<EarlierMachine> ReadCollection(const std::string& path,
                                            const Options& options,
-                                           HotfixIndex& index) {
+                                           HotfixIndex& index,
+                                           SharedParts& shared) {
   Options collection = options;
   collection.paths.assign(1, path);
   std::vector<EarlierMachine> machines;
@@ -222,59 +266,59 @@ std::vector<EarlierMachine> ReadCollection(const std::string& path,
     machine.machine = report.machine;
     machine.key = file.sortKey;
     machine.status = report.status;
-    machine.os = report.os;
+    machine.os = shared.Os(report.os);
     machine.reported = report.reported;
+    std::vector<std::uint32_t> hotfixes;
     for (const HotfixEntry& entry : report.entries) {
-      if (!entry.name.empty())
-        machine.hotfixes.push_back(index.Add(entry.name));
+      if (!entry.name.empty()) hotfixes.push_back(index.Add(entry.name));
     }
+    machine.hotfixes = shared.Hotfixes(SortedOnce(std::move(hotfixes)));
     machines.push_back(std::move(machine));
   }
   return machines;
 }
 
-void SortUnique(std::vector<std::uint32_t>& numbers) {
-  std::sort(numbers.begin(), numbers.end());
-  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-}
-
 // `from` taken into `into`, a machine of the same name.
-void Merge(EarlierMachine& into, EarlierMachine& from) {
+void Merge(EarlierMachine& into, EarlierMachine& from, SharedParts& shared) {
   if (into.status == ReportStatus::kComplete) into.status = from.status;
-  if (into.os.empty()) into.os = std::move(from.os);
+  if (into.os->empty()) into.os = from.os;
   into.reported = std::max(into.reported, from.reported);
-  into.hotfixes.insert(into.hotfixes.end(), from.hotfixes.begin(),
-                       from.hotfixes.end());
+  std::vector<std::uint32_t> hotfixes = *into.hotfixes;
+  hotfixes.insert(hotfixes.end(), from.hotfixes->begin(), from.hotfixes->end());
+  into.hotfixes = shared.Hotfixes(SortedOnce(std::move(hotfixes)));
   into.reports += from.reports;
 }
 
-std::vector<EarlierMachine> MergedByName(std::vector<EarlierMachine> all) {
+// In place: the earlier audit of a large fleet is the run's largest part.
+std::vector<EarlierMachine> MergedByName(std::vector<EarlierMachine> all,
+                                         SharedParts& shared) {
   std::stable_sort(all.begin(), all.end(),
                    [](const EarlierMachine& a, const EarlierMachine& b) {
                      return a.key < b.key;
                    });
-  std::vector<EarlierMachine> machines;
-  for (EarlierMachine& machine : all) {
-    if (!machines.empty() && machines.back().key == machine.key) {
-      Merge(machines.back(), machine);
-    } else {
-      machines.push_back(std::move(machine));
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (kept > 0 && all[kept - 1].key == all[i].key) {
+      Merge(all[kept - 1], all[i], shared);
+    } else if (kept++ != i) {
+      all[kept - 1] = std::move(all[i]);
     }
   }
-  for (EarlierMachine& machine : machines) SortUnique(machine.hotfixes);
-  return machines;
+  all.resize(kept);
+  all.shrink_to_fit();
+  return all;
 }
 
 std::vector<EarlierMachine> ReadFile(const std::string& path,
                                      const std::string& shown,
-                                     const Options& options,
-                                     HotfixIndex& index) {
+                                     const Options& options, HotfixIndex& index,
+                                     SharedParts& shared) {
   LineReader reader(path, shown);
   const std::size_t mark = sizeof kByteOrderMark - 1;
   if (reader.Peek(mark) == kByteOrderMark) reader.Skip(mark);
   const std::string_view first = reader.Peek(1);
-  if (first == "{") return ReadJsonLines(reader, shown, index);
-  if (EndsWithTxt(path)) return ReadCollection(path, options, index);
+  if (first == "{") return ReadJsonLines(reader, shown, index, shared);
+  if (EndsWithTxt(path)) return ReadCollection(path, options, index, shared);
   if (first.empty()) {
     throw UsageError{shown + ": empty, no earlier run's JSON Lines"};
   }
@@ -286,12 +330,19 @@ std::vector<EarlierMachine> ReadFile(const std::string& path,
 }  // namespace
 
 std::uint32_t HotfixIndex::Add(std::string_view name) {
+  std::string spelling(name);
+  const auto known = byName_.find(spelling);
+  if (known != byName_.end()) return known->second;
   std::string key = HotfixKey(name);
   const auto found = byKey_.find(key);
-  if (found != byKey_.end()) return found->second;
+  if (found != byKey_.end()) {
+    byName_.emplace(std::move(spelling), found->second);
+    return found->second;
+  }
   const auto index = static_cast<std::uint32_t>(keys_.size());
   names_.emplace_back(name);
   byKey_.emplace(key, index);
+  byName_.emplace(std::move(spelling), index);
   keys_.push_back(std::move(key));
   return index;
 }
@@ -320,11 +371,13 @@ EarlierRun ReadEarlierRun(const std::string& path, const Options& options,
     case PathKind::kMissing:
       throw UsageError{run.source + ": " + DescribeSystemError(error)};
     case PathKind::kFolder:
-      run.machines = MergedByName(ReadCollection(path, options, hotfixes));
+      run.machines = MergedByName(
+          ReadCollection(path, options, hotfixes, run.shared), run.shared);
       break;
     case PathKind::kFile:
-      run.machines =
-          MergedByName(ReadFile(path, run.source, options, hotfixes));
+      run.machines = MergedByName(
+          ReadFile(path, run.source, options, hotfixes, run.shared),
+          run.shared);
       break;
   }
   for (const EarlierMachine& machine : run.machines) {

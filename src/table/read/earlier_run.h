@@ -7,9 +7,11 @@
 #define HOTFIXES_TABLE_READ_EARLIER_RUN_H_
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "table/read/machine_report.h"
@@ -29,22 +31,51 @@ class HotfixIndex {
  private:
   std::vector<std::string> names_, keys_;
   std::unordered_map<std::string, std::uint32_t> byKey_;
+  // Each spelling met: most are met again on every machine.
+  std::unordered_map<std::string, std::uint32_t> byName_;
+};
+
+// What machines share, each kept once and where it stays: a fleet cloned
+// from a few images has a few hundred sets of hotfixes and a few OS lines,
+// so ten thousand machines of an earlier audit take little memory.
+class SharedParts {
+ public:
+  SharedParts() = default;
+  SharedParts(SharedParts&&) = default;
+  SharedParts& operator=(SharedParts&&) = default;
+  SharedParts(const SharedParts&) = delete;
+  SharedParts& operator=(const SharedParts&) = delete;
+
+  const std::string* Os(std::string os) {
+    return &*osLines_.insert(std::move(os)).first;
+  }
+  // `hotfixes`: ascending, each once.
+  const std::vector<std::uint32_t>* Hotfixes(
+      std::vector<std::uint32_t> hotfixes) {
+    return &*sets_.insert(std::move(hotfixes)).first;
+  }
+
+ private:
+  std::unordered_set<std::string> osLines_;
+  std::set<std::vector<std::uint32_t>> sets_;
 };
 
 struct EarlierMachine {
   std::string machine;  // as shown
   std::string key;      // ASCII letters in upper case: how names match
   ReportStatus status = ReportStatus::kUnreadable;
-  std::string os;
-  std::string reported;                 // the newest of its reports
-  std::vector<std::uint32_t> hotfixes;  // into the index, ascending, once
-  int reports = 1;                      // of its name, taken as one machine
+  const std::string* os = nullptr;  // in the run's shared parts
+  std::string reported;             // the newest of its reports
+  // Into the index, ascending, once each; in the run's shared parts.
+  const std::vector<std::uint32_t>* hotfixes = nullptr;
+  int reports = 1;  // of its name, taken as one machine
 };
 
 struct EarlierRun {
   std::string source;  // the path as messages show it
   std::string newest;  // the newest report's time: the audit's date
   std::vector<EarlierMachine> machines;  // by key
+  SharedParts shared;
 };
 
 // The key machine names match by: ASCII letters in upper case.

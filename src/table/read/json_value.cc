@@ -1,6 +1,7 @@
 #include "table/read/json_value.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -70,9 +71,32 @@ std::size_t Utf8LengthAt(std::string_view text, std::size_t at) {
   return length;
 }
 
+// The ASCII bytes that stand for themselves in a string.
+struct PlainAscii {
+  bool plain[256] = {};
+  constexpr PlainAscii() {
+    for (int c = 0x20; c < 0x80; ++c) plain[c] = c != '"' && c != '\\';
+  }
+  constexpr bool operator[](unsigned char c) const { return plain[c]; }
+};
+constexpr PlainAscii kPlainAscii;
+
+// Whether any of eight bytes is not plain ASCII: a quote, a backslash, a
+// control character or a byte of a longer UTF-8 sequence. Each test is
+// exact about whether there is one, not about which.
+bool AnyNotPlain(std::uint64_t bytes) {
+  const std::uint64_t ones = 0x0101010101010101u;
+  const std::uint64_t highs = 0x8080808080808080u;
+  const auto anyZero = [&](std::uint64_t v) { return (v - ones) & ~v & highs; };
+  return (((bytes - ones * 0x20) & ~bytes & highs) |
+          anyZero(bytes ^ (ones * '"')) | anyZero(bytes ^ (ones * '\\')) |
+          (bytes & highs)) != 0;
+}
+
 class Parser {
  public:
-  explicit Parser(std::string_view text) : text_(text) {}
+  Parser(std::string_view text, std::deque<std::string>& decoded)
+      : text_(text), decoded_(decoded) {}
 
   bool ParseWhole(JsonValue& value) {
     SkipBlanks();
@@ -125,12 +149,13 @@ class Parser {
   bool ParseObject(JsonValue& value, int depth) {
     if (depth > kDeepest) return Fail("nested too deep");
     value.kind = JsonValue::Kind::kObject;
+    value.members.reserve(2);  // a hotfix's
     ++at_;
     SkipBlanks();
     if (Take('}')) return true;
     for (;;) {
       SkipBlanks();
-      std::string name;
+      std::string_view name;
       if (at_ == text_.size() || text_[at_] != '"') {
         return Fail("a member name missing");
       }
@@ -143,7 +168,7 @@ class Parser {
       SkipBlanks();
       if (!Take(':')) return Fail("':' missing");
       SkipBlanks();
-      value.members.emplace_back(std::move(name), JsonValue());
+      value.members.emplace_back(name, JsonValue());
       if (!ParseValue(value.members.back().second, depth)) return false;
       SkipBlanks();
       if (Take('}')) return true;
@@ -181,7 +206,7 @@ class Parser {
       if (!Take('+')) Take('-');
       if (!TakeDigits()) return Fail("a digit missing");
     }
-    value.text.assign(text_.substr(start, at_ - start));
+    value.text = text_.substr(start, at_ - start);
     return true;
   }
 
@@ -236,34 +261,62 @@ class Parser {
     }
   }
 
-  bool ParseString(std::string& out) {
-    ++at_;  // the opening quote
+  // Past the bytes that stand for themselves in a string: printable
+  // ASCII but quote and backslash, and whole UTF-8 sequences.
+  bool SkipPlain() {
+    const std::size_t size = text_.size();
+    const char* const bytes = text_.data();
+    while (at_ < size) {
+      // Comments make most of a line: their ASCII runs are skipped fast.
+      std::size_t at = at_;
+      std::uint64_t eight = 0;
+      while (at + 8 <= size &&
+             (std::memcpy(&eight, bytes + at, 8), !AnyNotPlain(eight))) {
+        at += 8;
+      }
+      while (at < size && kPlainAscii[static_cast<unsigned char>(bytes[at])]) {
+        ++at;
+      }
+      at_ = at;
+      if (at_ == size) break;
+      const auto byte = static_cast<unsigned char>(text_[at_]);
+      if (byte < 0x80) return true;
+      const std::size_t length = Utf8LengthAt(text_, at_);
+      if (length == 0) return Fail("a byte that is not UTF-8");
+      at_ += length;
+    }
+    return true;
+  }
+
+  // The string as it is in the text when it holds no escape, else decoded
+  // into the document.
+  bool ParseString(std::string_view& out) {
+    const std::size_t start = ++at_;  // past the opening quote
+    std::string* decoded = nullptr;
     for (;;) {
+      const std::size_t plain = at_;
+      if (!SkipPlain()) return false;
+      if (decoded != nullptr) decoded->append(text_, plain, at_ - plain);
       if (at_ == text_.size()) return Fail("a string cut short");
       const char c = text_[at_];
-      const auto byte = static_cast<unsigned char>(c);
       if (c == '"') {
+        out = decoded != nullptr ? std::string_view(*decoded)
+                                 : text_.substr(start, at_ - start);
         ++at_;
         return true;
       }
-      if (c == '\\') {
-        ++at_;
-        if (!ParseEscape(out)) return false;
-      } else if (byte < 0x20) {
-        return Fail("a control character in a string");
-      } else if (byte < 0x80) {
-        out += c;
-        ++at_;
-      } else {
-        const std::size_t length = Utf8LengthAt(text_, at_);
-        if (length == 0) return Fail("a byte that is not UTF-8");
-        out.append(text_, at_, length);
-        at_ += length;
+      if (c != '\\') return Fail("a control character in a string");
+      if (decoded == nullptr) {
+        decoded_.emplace_back(text_.substr(start, at_ - start));
+        decoded = &decoded_.back();
       }
+      ++at_;
+      if (!ParseEscape(*decoded)) return false;
     }
   }
 
   std::string_view text_;
+  std::deque<std::string>& decoded_;
   std::size_t at_ = 0;
   std::string error_;
 };
@@ -277,10 +330,12 @@ const JsonValue* JsonValue::Member(std::string_view name) const {
   return nullptr;
 }
 
-bool ParseJson(std::string_view text, JsonValue& value, std::string& error) {
-  value = JsonValue();
-  Parser parser(text);
-  if (parser.ParseWhole(value)) return true;
+bool ParseJson(std::string_view text, JsonDocument& document,
+               std::string& error) {
+  document.root = JsonValue();
+  document.decoded.clear();
+  Parser parser(text, document.decoded);
+  if (parser.ParseWhole(document.root)) return true;
   error = parser.error();
   return false;
 }

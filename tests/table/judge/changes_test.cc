@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,17 +32,19 @@ struct Side {
   const char* hotfixes = "";  // names separated by blanks
 };
 
-EarlierMachine EarlierOf(const Side& side, HotfixIndex& index) {
+EarlierMachine EarlierOf(const Side& side, HotfixIndex& index,
+                         SharedParts& shared) {
   EarlierMachine machine;
   machine.machine = "PC1";
   machine.key = "PC1";
   machine.status = side.status;
-  machine.os = side.os;
+  machine.os = shared.Os(side.os);
   machine.reported = side.reported;
+  std::vector<std::uint32_t> hotfixes;
   std::istringstream names(side.hotfixes);
-  for (std::string name; names >> name;) {
-    machine.hotfixes.push_back(index.Add(name));
-  }
+  for (std::string name; names >> name;) hotfixes.push_back(index.Add(name));
+  std::sort(hotfixes.begin(), hotfixes.end());
+  machine.hotfixes = shared.Hotfixes(hotfixes);
   return machine;
 }
 
@@ -158,7 +161,8 @@ TEST(ChangesTest, EachKindOfChangeAndItsDetails) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     HotfixIndex index;
-    const EarlierMachine before = EarlierOf(c.before, index);
+    SharedParts shared;
+    const EarlierMachine before = EarlierOf(c.before, index, shared);
     const MachineReport report = ReportOf(c.now);
     const WindowsRelease release = WindowsReleaseOf(report.os);
     const std::vector<Verdict> verdicts = baseline.Judge(report, release);
@@ -182,8 +186,9 @@ TEST(ChangesTest, AGoneMachineKeepsWhatTheEarlierAuditSaid) {
   std::string error;
   ASSERT_TRUE(baseline.Parse(kBaseline, "base.txt", error)) << error;
   HotfixIndex index;
+  SharedParts shared;
   const EarlierMachine before =
-      EarlierOf({kXp2, ReportStatus::kComplete, kBefore, "KB1"}, index);
+      EarlierOf({kXp2, ReportStatus::kComplete, kBefore, "KB1"}, index, shared);
   const MachineChange change =
       CompareMachine(&before, nullptr, baseline, index);
   EXPECT_EQ(change.kind, ChangeKind::kGone);
