@@ -15,7 +15,7 @@ run's JSON Lines, and --since reads that. Builds the program as
 table_bench.py does, keeps the collections in build/bench-table.
 
 Runs each command --rounds times in an order that rotates from round to
-round and prints the medians, for each format (csv, jsonl, html) the time
+round and prints the medians of wall and processor time, for each format (csv, jsonl, html) the time
 with --since over the time without, and the peak resident size with and
 without (GNU time). Targets: at most 2x each. For context, --since read
 from the earlier collection's folder (10,000 more reports to read) and
@@ -27,6 +27,7 @@ A benchmark, not a test: it prints numbers and asserts nothing.
 import argparse
 import os
 import random
+import resource
 import shutil
 import statistics
 import subprocess
@@ -34,6 +35,16 @@ import sys
 
 from fleet_bench import write_fleet
 from table_bench import BUILD, WRITTEN, build_program, peak_resident, run_once
+
+
+def cpu_once(argv):
+    """Wall and processor seconds (user and system) of one run: on a
+    machine shared with other work the processor's are the steadier."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    wall = run_once(argv)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return wall, (after.ru_utime - before.ru_utime +
+                  after.ru_stime - before.ru_stime)
 
 EARLIER = WRITTEN - 30 * 86400
 DRIFT_VERSION = 1
@@ -142,24 +153,31 @@ def main():
         run_once(argv)  # warm the cache
     names = list(commands)
     times = {name: [] for name in names}
+    cpu = {name: [] for name in names}
     for round_number in range(arguments.rounds):
         order = names[round_number % len(names):] + \
             names[:round_number % len(names)]
         for name in order:
-            times[name].append(run_once(commands[name]))
+            wall, seconds = cpu_once(commands[name])
+            times[name].append(wall)
+            cpu[name].append(seconds)
     medians = {name: statistics.median(values)
                for name, values in times.items()}
+    cpu_medians = {name: statistics.median(values)
+                   for name, values in cpu.items()}
     peaks = {name: peak_resident(argv) / 1024
              for name, argv in commands.items()}
-    print("\nmedians of %d rounds, peak resident size:" % arguments.rounds)
+    print("\nmedians of %d rounds (wall, processor), peak resident size:"
+          % arguments.rounds)
     for name in names:
-        print("  %-20s %6.3f s %7.1f MB  (%s)" % (
-            name, medians[name], peaks[name],
+        print("  %-20s %6.3f s %6.3f s %7.1f MB  (wall: %s)" % (
+            name, medians[name], cpu_medians[name], peaks[name],
             " ".join("%.3f" % value for value in times[name])))
     for fmt in ("csv", "jsonl", "html"):
-        print("--format %-5s with / without --since: time %.2fx, memory "
-              "%.2fx (targets <= 2)" % (
+        print("--format %-5s with / without --since: wall %.2fx, processor "
+              "%.2fx, memory %.2fx (targets <= 2)" % (
                   fmt, medians[fmt + " --since"] / medians[fmt],
+                  cpu_medians[fmt + " --since"] / cpu_medians[fmt],
                   peaks[fmt + " --since"] / peaks[fmt]))
 
 

@@ -30,63 +30,66 @@ MachineReport ReportOf(const EarlierMachine& machine,
   return report;
 }
 
-std::vector<KeyedName> KeyedNamesBefore(const EarlierMachine& machine,
-                                        const HotfixIndex& hotfixes) {
-  std::vector<KeyedName> names;
-  names.reserve(machine.hotfixes->size());
-  for (std::uint32_t hotfix : *machine.hotfixes) {
-    names.emplace_back(hotfixes.Key(hotfix), hotfixes.Name(hotfix));
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::vector<KeyedName> KeyedNamesNow(const MachineReport& report) {
-  std::vector<KeyedName> names;
-  names.reserve(report.entries.size());
-  for (const HotfixEntry& entry : report.entries) {
-    if (!entry.name.empty())
-      names.emplace_back(HotfixKey(entry.name), entry.name);
-  }
-  std::sort(
-      names.begin(), names.end(),
-      [](const KeyedName& a, const KeyedName& b) { return a.first < b.first; });
+// Names in the order of their keys as a person reads them.
+std::vector<std::string> InKeyOrder(std::vector<KeyedName> names) {
+  std::sort(names.begin(), names.end(),
+            [](const KeyedName& a, const KeyedName& b) {
+              return HotfixKeyLess(a.first, b.first);
+            });
   names.erase(std::unique(names.begin(), names.end(),
                           [](const KeyedName& a, const KeyedName& b) {
                             return a.first == b.first;
                           }),
               names.end());
-  return names;
+  std::vector<std::string> shown;
+  shown.reserve(names.size());
+  for (KeyedName& name : names) shown.push_back(std::move(name.second));
+  return shown;
 }
 
-// The names of `from` whose key `other` lacks, in the order of their keys
-// as a person reads them.
-std::vector<std::string> NamesNotIn(const std::vector<KeyedName>& from,
-                                    const std::vector<KeyedName>& other) {
-  std::vector<const KeyedName*> left;
-  auto o = other.begin();
-  for (const KeyedName& name : from) {
-    while (o != other.end() && o->first < name.first) ++o;
-    if (o == other.end() || o->first != name.first) left.push_back(&name);
-  }
-  std::sort(left.begin(), left.end(),
-            [](const KeyedName* a, const KeyedName* b) {
-              return HotfixKeyLess(a->first, b->first);
-            });
-  std::vector<std::string> names;
-  names.reserve(left.size());
-  for (const KeyedName* name : left) names.push_back(name->second);
-  return names;
-}
-
+// Compared by their numbers in the index, most found by their spelling:
+// ten thousand machines of a hundred hotfixes each.
 void CompareHotfixes(const EarlierMachine& before, const CurrentMachine& now,
                      const HotfixIndex& hotfixes, MachineChange& change) {
-  const std::vector<KeyedName> was = KeyedNamesBefore(before, hotfixes);
-  const std::vector<KeyedName> is = KeyedNamesNow(now.report);
-  if (before.status == ReportStatus::kComplete)
-    change.added = NamesNotIn(is, was);
+  typedef std::pair<std::uint32_t, const std::string*> Known;
+  std::vector<Known> known;
+  std::vector<KeyedName> added;  // named by no audit before
+  known.reserve(now.report.entries.size());
+  for (const HotfixEntry& entry : now.report.entries) {
+    if (entry.name.empty()) continue;
+    std::uint32_t index = 0;
+    if (hotfixes.FindSpelling(entry.name, index)) {
+      known.emplace_back(index, &entry.name);
+      continue;
+    }
+    std::string key = HotfixKey(entry.name);
+    if (hotfixes.Find(key, index)) {
+      known.emplace_back(index, &entry.name);
+    } else {
+      added.emplace_back(std::move(key), entry.name);
+    }
+  }
+  std::sort(known.begin(), known.end());
+  const std::vector<std::uint32_t>& was = *before.hotfixes;
+  std::vector<KeyedName> removed;
+  auto w = was.begin();
+  for (auto k = known.begin(); k != known.end() || w != was.end();) {
+    if (k != known.end() && (w == was.end() || k->first < *w)) {
+      added.emplace_back(hotfixes.Key(k->first), *k->second);
+      ++k;
+    } else if (k == known.end() || *w < k->first) {
+      removed.emplace_back(hotfixes.Key(*w), hotfixes.Name(*w));
+      ++w;
+    } else {
+      const std::uint32_t same = *w++;
+      while (k != known.end() && k->first == same) ++k;
+    }
+  }
+  if (before.status == ReportStatus::kComplete) {
+    change.added = InKeyOrder(std::move(added));
+  }
   if (now.report.status == ReportStatus::kComplete) {
-    change.removed = NamesNotIn(was, is);
+    change.removed = InKeyOrder(std::move(removed));
   }
 }
 

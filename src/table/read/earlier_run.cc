@@ -309,10 +309,11 @@ std::vector<EarlierMachine> MergedByName(std::vector<EarlierMachine> all,
   return all;
 }
 
-std::vector<EarlierMachine> ReadFile(const std::string& path,
-                                     const std::string& shown,
-                                     const Options& options, HotfixIndex& index,
-                                     SharedParts& shared) {
+std::vector<EarlierMachine> ReadEarlierFile(const std::string& path,
+                                            const std::string& shown,
+                                            const Options& options,
+                                            HotfixIndex& index,
+                                            SharedParts& shared) {
   LineReader reader(path, shown);
   const std::size_t mark = sizeof kByteOrderMark - 1;
   if (reader.Peek(mark) == kByteOrderMark) reader.Skip(mark);
@@ -347,6 +348,14 @@ std::uint32_t HotfixIndex::Add(std::string_view name) {
   return index;
 }
 
+bool HotfixIndex::FindSpelling(const std::string& name,
+                               std::uint32_t& index) const {
+  const auto found = byName_.find(name);
+  if (found == byName_.end()) return false;
+  index = found->second;
+  return true;
+}
+
 bool HotfixIndex::Find(const std::string& key, std::uint32_t& index) const {
   const auto found = byKey_.find(key);
   if (found == byKey_.end()) return false;
@@ -376,7 +385,7 @@ EarlierRun ReadEarlierRun(const std::string& path, const Options& options,
       break;
     case PathKind::kFile:
       run.machines = MergedByName(
-          ReadFile(path, run.source, options, hotfixes, run.shared),
+          ReadEarlierFile(path, run.source, options, hotfixes, run.shared),
           run.shared);
       break;
   }

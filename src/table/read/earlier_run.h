@@ -25,6 +25,8 @@ class HotfixIndex {
   std::uint32_t Add(std::string_view name);
   // The number of a key, or false when no audit named it.
   bool Find(const std::string& key, std::uint32_t& index) const;
+  // The number of a name spelt so before, or false.
+  bool FindSpelling(const std::string& name, std::uint32_t& index) const;
   const std::string& Name(std::uint32_t index) const { return names_[index]; }
   const std::string& Key(std::uint32_t index) const { return keys_[index]; }
 

@@ -52,8 +52,8 @@ bool ParseUtcTime(std::string_view text, std::int64_t& seconds) {
       day > 31 || hour > 23 || minute > 59 || second > 60) {
     return false;
   }
-  seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 +
-            minute * 60 + second;
+  seconds = DaysFromCivil(year, month, day) * 86400 +
+            std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
   return true;
 }
 
