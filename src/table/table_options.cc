@@ -1,8 +1,9 @@
 #include "table/table_options.h"
 
 const char kTableUsage[] =
-    "usage: hotfixes-table [--format csv|html|wide|jsonl] [--bom] "
-    "[--require FILE | --baseline FILE] [--codepage N] PATH...";
+    "usage: hotfixes-table [--format csv|html|wide|jsonl|changes] [--bom] "
+    "[--require FILE | --baseline FILE] [--codepage N] [--since EARLIER]... "
+    "[--stale-after DAYS] PATH...";
 
 namespace {
 
@@ -11,7 +12,9 @@ Format ParseFormat(const std::string& value) {
   if (value == "html") return Format::kHtml;
   if (value == "wide") return Format::kWide;
   if (value == "jsonl") return Format::kJsonLines;
-  throw UsageError{"unknown format " + value + " (csv, html, wide or jsonl)"};
+  if (value == "changes") return Format::kChanges;
+  throw UsageError{"unknown format " + value +
+                   " (csv, html, wide, jsonl or changes)"};
 }
 
 bool ParseCodePage(const std::string& text, UINT& codePage) {
@@ -21,6 +24,17 @@ bool ParseCodePage(const std::string& text, UINT& codePage) {
   }
   codePage = static_cast<UINT>(std::stoul(text));
   return codePage != 0;
+}
+
+// Days: a count of up to a hundred years.
+int ParseDays(const std::string& text) {
+  if (text.empty() || text.size() > 5 ||
+      text.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(text) > 36500) {
+    throw UsageError{"--stale-after takes a number of days, 0 to 36500, not " +
+                     text};
+  }
+  return std::stoi(text);
 }
 
 }  // namespace
@@ -55,7 +69,8 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       continue;
     }
     if (argument != "--format" && argument != "--require" &&
-        argument != "--baseline" && argument != "--codepage") {
+        argument != "--baseline" && argument != "--codepage" &&
+        argument != "--since" && argument != "--stale-after") {
       throw UsageError{"unknown option " + argument};
     }
     if (i + 1 == arguments.size()) {
@@ -68,6 +83,10 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       options.requireFile = value;
     } else if (argument == "--baseline") {
       options.baselineFiles.push_back(value);
+    } else if (argument == "--since") {
+      options.since.push_back(value);
+    } else if (argument == "--stale-after") {
+      options.staleAfterDays = ParseDays(value);
     } else if (!ParseCodePage(value, options.codePage) ||
                !platform::IsValidCodePage(options.codePage)) {
       throw UsageError{"unknown code page " + value};
@@ -77,8 +96,11 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
     throw UsageError{"no report file or folder given"};
   }
   if (options.byteOrderMark && options.format != Format::kCsv &&
-      options.format != Format::kWide) {
+      options.format != Format::kWide && options.format != Format::kChanges) {
     throw UsageError{"--bom goes with the CSV only"};
+  }
+  if (options.format == Format::kChanges && options.since.empty()) {
+    throw UsageError{"--format changes needs --since"};
   }
   if (!options.requireFile.empty() && !options.baselineFiles.empty()) {
     throw UsageError{"--require and --baseline do not go together"};
@@ -104,6 +126,8 @@ name without the extension.
   --format wide     a CSV row per machine, a column per hotfix (with
                     --baseline: per requirement, holding its state)
   --format jsonl    a JSON object per machine, one per line
+  --format changes  a CSV row per machine's change since the last --since,
+                    and per detail of it
   --bom             a UTF-8 byte-order mark before a CSV, for Excel
   --require FILE    the hotfixes every machine must have, one per line
   --baseline FILE   requirements by Windows and service pack (not with
@@ -114,6 +138,12 @@ name without the extension.
   --codepage N      the code page the reports are written in (default
                     1252; 932 for a Japanese Windows); a --require or
                     --baseline FILE is UTF-8, or UTF-16 by its mark
+  --since EARLIER   compare with an earlier audit: what an earlier run
+                    wrote with --format jsonl, or a report file or folder
+                    of an earlier collection; again for older audits,
+                    oldest first (the page then draws the fleet over them)
+  --stale-after DAYS  a report written more than DAYS before the run's
+                    newest report is stale
   --help            this text
   --version         the program's version
 
@@ -122,7 +152,8 @@ Exit codes:
   1  a complete report lacks a required hotfix, or is exposed (missing,
      no update) to a requirement of the baseline
   2  usage error: nothing is written to standard output
-  3  a report failed, is incomplete or unreadable (wins over 1)
+  3  a report failed, is incomplete, unreadable or stale, or a machine
+     of the earlier audit is gone (wins over 1)
   4  the table could not be written whole
 )";
   out << kTableUsage;

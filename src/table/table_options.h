@@ -13,6 +13,7 @@ enum class Format {
   kHtml,       // the page a person looks at
   kWide,       // a CSV row per machine, a column per hotfix or requirement
   kJsonLines,  // a JSON object per machine and line
+  kChanges,    // a CSV row per change since an earlier audit, and detail
 };
 
 struct Options {
@@ -23,6 +24,8 @@ struct Options {
   bool exposedOnly = false;  // the findings CSV's missing and no update rows
   UINT codePage = 1252;
   std::vector<std::string> paths;
+  std::vector<std::string> since;  // earlier audits, oldest first
+  int staleAfterDays = -1;         // -1: no report is stale
   bool help = false;
   bool version = false;
 };

@@ -1,28 +1,82 @@
 #include "table/table_program.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "files/file_access.h"
+#include "table/judge/changes.h"
 #include "table/judge/judgement.h"
 #include "table/read/report_files.h"
+#include "table/read/report_times.h"
 #include "table/read/windows_release.h"
 #include "table/table_options.h"
 #include "table/write/table_writer.h"
 
 namespace {
 
+// With --since: the run's machines beside the earlier audit's, each
+// change handed to the writer in table order.
+class SinceRun {
+ public:
+  SinceRun(const Options& options, const Judgement& judgement,
+           const EarlierAudits& earlier, const std::vector<ReportFile>& files,
+           TableWriter& writer, TextOutput& errors)
+      : earlier_(earlier), writer_(writer) {
+    if (options.since.empty()) return;
+    tracker_ = std::make_unique<SinceTracker>(earlier.last, judgement.baseline,
+                                              earlier.hotfixes, files, errors);
+  }
+  void Before(std::size_t i) {
+    if (!tracker_) return;
+    for (const MachineChange& gone : tracker_->GoneBefore(i)) {
+      writer_.AddChange(gone);
+    }
+  }
+  void After(std::size_t i, const MachineReport& report,
+             const WindowsRelease& release,
+             const std::vector<Verdict>& verdicts) {
+    newest_ = std::max(newest_, report.reported);
+    if (!tracker_) return;
+    const MachineChange* change = tracker_->Add(i, report, release, verdicts);
+    if (change != nullptr) writer_.AddChange(*change);
+  }
+  // True when a machine is gone.
+  bool Finish(std::size_t files) {
+    if (!tracker_) return false;
+    Before(files);
+    std::vector<AuditPoint> audits = earlier_.points;
+    audits.push_back(tracker_->Now(newest_));
+    writer_.AddAudits(audits);
+    return tracker_->anyGone();
+  }
+
+ private:
+  const EarlierAudits& earlier_;
+  TableWriter& writer_;
+  std::unique_ptr<SinceTracker> tracker_;
+  std::string newest_;
+};
+
 // Reads, judges and writes each report in turn; returns the exit code.
 int WriteTable(const Options& options, const Judgement& judgement,
-               const std::vector<ReportFile>& files, TextOutput& errors) {
+               const std::vector<ReportFile>& files,
+               const EarlierAudits& earlier, TextOutput& errors) {
   TextOutput table(STD_OUTPUT_HANDLE);
   const std::unique_ptr<TableWriter> writer =
       MakeTableWriter(options, judgement, table, errors);
+  const StaleReports stale =
+      options.staleAfterDays < 0
+          ? StaleReports()
+          : StaleReports(options.staleAfterDays, NewestReportTime(files));
+  SinceRun since(options, judgement, earlier, files, *writer, errors);
   bool problems = false, lacking = false;
   std::string bytes, text;
   MachineReport report;
   std::vector<Verdict> verdicts;
-  for (const ReportFile& file : files) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const ReportFile& file = files[i];
+    since.Before(i);
     if (ReadReport(file, options.codePage, bytes, text, report)) {
       errors << "hotfixes-table: " << ShownPath(file.path)
              << ": characters that cannot be seen or that move text, shown"
@@ -33,10 +87,13 @@ int WriteTable(const Options& options, const Judgement& judgement,
     if (!judgement.baseline.empty()) {
       verdicts = judgement.baseline.Judge(report, release);
     }
+    problems = MarkStale(stale, report, errors) || problems;
     writer->Add(report, release, verdicts);
     problems = problems || report.status != ReportStatus::kComplete;
     lacking = JudgeReport(report, verdicts, judgement, errors) || lacking;
+    since.After(i, report, release, verdicts);
   }
+  problems = since.Finish(files.size()) || problems;
   writer->Finish();
   table.Flush();
   if (table.error() != 0) {
@@ -68,7 +125,9 @@ int RunTable(const std::vector<std::string>& arguments) {
     const Baseline baseline = ReadBaseline(options, errors);
     const std::vector<ReportFile> files = CollectReportFiles(options);
     WarnAboutSharedNames(files, errors);
-    return WriteTable(options, Judgement{required, baseline}, files, errors);
+    const EarlierAudits earlier = ReadEarlierAudits(options, baseline);
+    return WriteTable(options, Judgement{required, baseline}, files, earlier,
+                      errors);
   } catch (const UsageError& error) {
     errors << "hotfixes-table: " << error.message << " (" << kTableUsage
            << ")\r\n";

@@ -7,7 +7,10 @@ table, standard error and exit code.
 GROUP is one of the groups below: bad-input (a folder of files that are no
 good report, each of which must still appear with its status), encodings
 (the ways a report's bytes reach the auditor), usage (command lines the
-program refuses before it writes anything) and hostile (files a user who
+program refuses before it writes anything), since (two collections a week
+apart compared: every kind of change, from the folder and from the earlier
+run's JSON Lines alike, judged and unjudged, and stale reports) and
+hostile (files a user who
 may write the share made to mislead; with --soffice, the table is also
 opened in LibreOffice Calc with formula evaluation on, and every cell must
 hold its field's text: nothing evaluated, no row lost)."""
@@ -274,6 +277,141 @@ def check_json_lines(program, folder, table):
     return problems
 
 
+XP_SP2 = "Windows XP Professional Service Pack 2 (Build 2600)"
+# The earlier collection's files, a week before WRITTEN.
+EARLIER = WRITTEN - 7 * 86400
+
+
+def since_collections():
+    """Two collections a week apart: a machine added, one removed, one
+    whose report was not refreshed, one with a hotfix uninstalled, one
+    upgraded from XP SP2 to SP3; and the changes they give."""
+    fixes = [("KB958644", "MS08-067"), ("KB899588", "MS05-039"),
+             ("KB921883", "MS06-040")]
+    old = {
+        "PC-GONE.txt": report(fixes),
+        "PC-STILL.txt": report(fixes[:1]),
+        "PC-UNINST.txt": report(fixes),
+        "pc-xp.txt": report(fixes, os_line=XP_SP2),
+        "PC-SAME.txt": report(fixes),
+    }
+    new = {
+        "PC-ADD.txt": report(fixes),
+        "PC-UNINST.txt": report(fixes[1:]),
+        "PC-XP.txt": report(fixes),
+        "PC-SAME.txt": report(fixes),
+    }
+    was, now = b"2026-11-24T10:00:05Z", b"2026-12-01T10:00:05Z"
+    changes = (
+        b"machine,change,item,before,now,reported_before,reported\r\n"
+        b"PC-ADD,new,,,,," + now + b"\r\n"
+        b"PC-GONE,gone,,,," + was + b",\r\n"
+        b"PC-SAME,unchanged,,,," + was + b"," + now + b"\r\n"
+        b"PC-STILL,not refreshed,,,," + was + b"," + was + b"\r\n"
+        b"PC-UNINST,changed,,,," + was + b"," + now + b"\r\n"
+        b"PC-UNINST,changed,removed,KB958644,," + was + b"," + now + b"\r\n"
+        b"PC-XP,changed,,,," + was + b"," + now + b"\r\n"
+        b"PC-XP,changed,windows,Windows XP SP2,Windows XP SP3," + was + b"," +
+        now + b"\r\n")
+    judged = {
+        b"PC-UNINST": [b"requirement MS08-067,installed,missing"],
+        b"PC-XP": [b"requirement MS05-039,installed,not covered",
+                   b"requirement MS06-040,installed,not covered",
+                   b"requirement MS17-010,no update,missing",
+                   b"requirement CVE-2019-0708,not covered,missing"],
+    }
+    return old, new, changes, judged
+
+
+def check_since(program, folder, baseline):
+    old, new, changes, judged = since_collections()
+    for name, files, written in (("old", old, EARLIER), ("new", new, WRITTEN)):
+        os.mkdir(os.path.join(folder, name))
+        write_files(os.path.join(folder, name),
+                    {file: text.encode() for file, text in files.items()})
+        for file in files:
+            os.utime(os.path.join(folder, name, file), (written, written))
+    # The report the collection did not run for: the same file as before.
+    shutil.copy2(os.path.join(folder, "old", "PC-STILL.txt"),
+                 os.path.join(folder, "new"))
+    problems = []
+    code, archive, err = run(program, ["--format", "jsonl", "old"], folder)
+    with open(os.path.join(folder, "old.jsonl"), "wb") as file:
+        file.write(archive)
+    errors = (b"PC-GONE is gone: last reported 2026-11-24T10:00:05Z\r\n"
+              b"PC-UNINST no longer lists KB958644\r\n")
+    for earlier in ("old", "old.jsonl"):
+        code, out, err = run(program, ["--format", "changes", "--since",
+                                       earlier, "new"], folder)
+        expect(problems, earlier + ": exit code", code, 3)
+        expect(problems, earlier + ": changes", out, changes)
+        expect(problems, earlier + ": standard error", err, errors)
+    problems += check_since_judged(program, folder, baseline, changes, judged)
+    problems += check_since_json(program, folder)
+    code, out, err = run(program, ["--stale-after", "6", "new"], folder)
+    expect(problems, "stale: exit code", code, 3)
+    stale = [line for line in out.split(b"\r\n") if line.endswith(b",yes")]
+    expect(problems, "stale: rows", [line.split(b",")[0] for line in stale],
+           [b"PC-STILL"])
+    expect(problems, "stale: standard error", err,
+           b"PC-STILL is stale: reported 2026-11-24T10:00:05Z, more than 6 "
+           b"days before the newest report\r\n")
+    code, out, err = run(program, ["--stale-after", "7", "--since", "new",
+                                   "new"], folder)
+    expect(problems, "nothing gone or stale: exit code", code, 0)
+    return problems
+
+
+def check_since_judged(program, folder, baseline, changes, judged):
+    """With a baseline, the requirements whose state changed follow each
+    machine's rows, both sides judged by it."""
+    problems = []
+    code, out, err = run(program, ["--format", "changes", "--baseline",
+                                   baseline, "--since", "old.jsonl", "new"],
+                         folder)
+    expect(problems, "judged: exit code", code, 3)
+    rows = changes.split(b"\r\n")[:-1]
+    expected = []
+    for number, row in enumerate(rows):
+        expected.append(row)
+        machine = row.split(b",")[0]
+        last = number + 1 == len(rows) or \
+            rows[number + 1].split(b",")[0] != machine
+        if last and machine in judged:
+            times = b",".join(row.split(b",")[-2:])
+            expected += [machine + b",changed," + item + b"," + times
+                         for item in judged[machine]]
+    expect(problems, "judged: changes", out.split(b"\r\n")[:-1], expected)
+    return problems
+
+
+def check_since_json(program, folder):
+    """JSON Lines: every machine's since object, and a line of status
+    "gone" for the gone one."""
+    import json
+    code, out, err = run(program, ["--format", "jsonl", "--since", "old",
+                                   "new"], folder)
+    problems = []
+    expect(problems, "jsonl: exit code", code, 3)
+    got = {}
+    for line in out.split(b"\n")[:-1]:
+        record = json.loads(line)
+        since = record["since"]
+        got[record["machine"]] = (record["status"], since["change"],
+                                  since["added"], since["removed"],
+                                  since["windows_before"])
+    full = "Windows XP SP3"
+    expect(problems, "jsonl: since", got, {
+        "PC-ADD": ("complete", "new", [], [], None),
+        "PC-GONE": ("gone", "gone", [], [], full),
+        "PC-SAME": ("complete", "unchanged", [], [], full),
+        "PC-STILL": ("complete", "not refreshed", [], [], full),
+        "PC-UNINST": ("complete", "changed", [], ["KB958644"], full),
+        "PC-XP": ("complete", "changed", [], [], "Windows XP SP2"),
+    })
+    return problems
+
+
 def write_files(folder, files):
     for name, data in files.items():
         path = os.path.join(folder, name)
@@ -336,7 +474,7 @@ def check_usage(program, folder, version):
         (["--codepage", "99999", "."], b"unknown code page 99999"),
         (["--codepage", "12x", "."], b"unknown code page 12x"),
         (["--format"], b"--format needs a value"),
-        (["--format", "pdf", "."], b"unknown format pdf (csv, html, wide or jsonl)"),
+        (["--format", "pdf", "."], b"unknown format pdf (csv, html, wide, jsonl or changes)"),
         ([".", "missing"], b"missing: No such file or directory"),
         (["--require", "nolist.txt", "."],
          b"cannot read nolist.txt: No such file or directory"),
@@ -354,8 +492,9 @@ def check_usage(program, folder, version):
         expect(problems, label + ": table", out, b"")
         expect(problems, label + ": standard error", err,
                b"hotfixes-table: " + message + b" (usage: hotfixes-table "
-               b"[--format csv|html|wide|jsonl] [--bom] [--require FILE | --baseline "
-               b"FILE] [--codepage N] PATH...)\r\n")
+               b"[--format csv|html|wide|jsonl|changes] [--bom] [--require FILE | "
+               b"--baseline FILE] [--codepage N] [--since EARLIER]... "
+               b"[--stale-after DAYS] PATH...)\r\n")
     code, out, err = run(program, ["--require", "list.txt", "PC1.txt"],
                          folder)
     expect(problems, "lacking: exit code", code, 1)
@@ -381,8 +520,9 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--soffice", help="LibreOffice, for group hostile")
     parser.add_argument("--version", help="the program's, for group usage")
-    parser.add_argument("group",
-                        choices=("bad-input", "encodings", "usage", "hostile"))
+    parser.add_argument("--baseline", help="a baseline, for group since")
+    parser.add_argument("group", choices=("bad-input", "encodings", "usage",
+                                          "hostile", "since"))
     arguments = parser.parse_args()
     program = os.path.abspath(arguments.program)
     folder = tempfile.mkdtemp()
@@ -392,6 +532,9 @@ def main():
                                    arguments=("--codepage", "932"))
         elif arguments.group == "encodings":
             problems = check_table(program, folder, *encodings_files())
+        elif arguments.group == "since":
+            problems = check_since(program, folder,
+                                   os.path.abspath(arguments.baseline))
         elif arguments.group == "hostile":
             problems = check_hostile(program, folder, arguments.soffice)
         else:

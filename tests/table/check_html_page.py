@@ -8,7 +8,10 @@ that an HTML page must escape; and with --large a fleet of 1,000 machines
 by 300 hotfixes, whose page must load within the time given and keep its
 header in view too; with --baseline FILE a fleet of several Windows judged
 by that baseline, whose exposure counts and findings matrix must be what
-the findings CSV of the same reports says. The browser is driven over the DevTools protocol on
+the findings CSV of the same reports says; with --since also three earlier
+collections of that fleet a month apart, whose picture of the fleet over
+the audits must have a point per audit and series, with the counts the
+program's own tables give, and the audits' dates on its axis. The browser is driven over the DevTools protocol on
 file descriptors 3 and 4 (--remote-debugging-pipe), with nothing but the
 standard library.
 """
@@ -770,6 +773,137 @@ def run_baseline(browser, program, folder, baseline, screenshot):
     return problems
 
 
+READ_AUDITS = r"""(() => {
+  const svg = document.querySelector("svg#audits");
+  if (!svg) return null;
+  const box = svg.getBoundingClientRect();
+  const series = {};
+  for (const g of svg.querySelectorAll("g.series")) {
+    const circles = [...g.querySelectorAll("circle")];
+    series[g.classList[1]] = {
+      x: circles.map(c => c.getBoundingClientRect().x),
+      titles: circles.map(c => c.querySelector("title").textContent)};
+  }
+  return {
+    first: document.querySelector("svg, img, canvas") === svg,
+    scripts: document.scripts.length,
+    width: box.width, height: box.height,
+    dates: [...svg.querySelectorAll("text.date")].map(t => t.textContent),
+    inside: [...svg.querySelectorAll("text")].every(t => {
+      const r = t.getBoundingClientRect();
+      return r.left >= box.left && r.right <= box.right;}),
+    heading: document.querySelector("#since h2").textContent,
+    counts: [...document.querySelectorAll("#since li")].map(
+        li => li.textContent),
+    series: series};
+})()"""
+
+# The collections: machine -> the month of its report's file (None: no
+# report); a month later than the audit's is the report of the audit.
+AUDITS = ["2026-09-01T10:00:05Z", "2026-10-01T10:00:05Z",
+          "2026-11-01T10:00:05Z", "2026-12-01T10:00:05Z"]
+AUDIT_MACHINES = [
+    {"M1": 0, "M2": 0, "M3": 0, "M4": 0, "M5": 0},
+    {"M1": 1, "M2": 1, "M3": 1, "M4": 1, "M6": 1},
+    {"M1": 2, "M2": 2, "M3": 0, "M6": 2, "M7": 2},
+    {"M1": 3, "M2": 3, "M6": 3, "M7": 3, "M8": 2},
+]
+STALE_DAYS = 20
+
+
+def seconds_of(time_text):
+    import calendar
+    return calendar.timegm(time.strptime(time_text, "%Y-%m-%dT%H:%M:%SZ"))
+
+
+def write_audits(folder):
+    """The four collections, oldest first; M1 lacks MS08-067's fix."""
+    os_line = "Windows XP Professional Service Pack 3 (Build 2600)"
+    folders = []
+    for number, machines in enumerate(AUDIT_MACHINES):
+        audit = os.path.join(folder, "audit%d" % number)
+        os.mkdir(audit)
+        for name, month in machines.items():
+            fixes = ["KB1"] if name == "M1" else ["KB1", "KB958644"]
+            path = os.path.join(audit, name + ".txt")
+            with open(path, "wb") as f:
+                f.write(report_bytes(Machine(name, "complete", os_line,
+                                             fixes)))
+            written = seconds_of(AUDITS[month])
+            os.utime(path, (written, written))
+        folders.append(audit)
+    return folders
+
+
+def expected_audits(program, baseline, folders):
+    """Each series' counts, as the audits' own tables say them: machines
+    by the table's rows, gone by the names an audit lost, stale by the
+    reported column, exposed by the findings CSV."""
+    import csv
+    import io
+    expected = {"reporting": [], "gone": [], "stale": [], "exposed": []}
+    before = None
+    for audit in folders:
+        table = subprocess.run([program, "--baseline", baseline, audit],
+                               capture_output=True, timeout=60).stdout
+        rows = list(csv.DictReader(io.StringIO(table.decode(), newline="")))
+        names = {row["machine"] for row in rows}
+        newest = max(seconds_of(row["reported"]) for row in rows)
+        stale = {row["machine"] for row in rows
+                 if seconds_of(row["reported"]) < newest - STALE_DAYS * 86400}
+        exposed = {row["machine"] for row in rows
+                   if row["state"] in ("missing", "no update")}
+        expected["reporting"].append(len(names))
+        expected["gone"].append(len(before - names) if before else 0)
+        expected["stale"].append(len(stale))
+        expected["exposed"].append(len(exposed))
+        before = names
+    return expected
+
+
+def run_since(browser, program, folder, baseline, screenshot):
+    folders = write_audits(folder)
+    page = os.path.join(folder, "since.html")
+    arguments = [program, "--format", "html", "--baseline", baseline,
+                 "--stale-after", str(STALE_DAYS)]
+    for earlier in folders[:-1]:
+        arguments += ["--since", earlier]
+    with open(page, "wb") as out:
+        result = subprocess.run(arguments + [folders[-1]], stdout=out,
+                                stderr=subprocess.PIPE, timeout=120)
+    problems = []
+    if result.returncode != 3:
+        problems.append("--since: exit code %d, not 3 (a gone machine): %s"
+                        % (result.returncode, result.stderr.decode()))
+    browser.resize(*VIEWPORT)
+    browser.load(page, 30)
+    got = browser.evaluate(READ_AUDITS)
+    if got is None:
+        return problems + ["--since: no picture of the audits"]
+    dates = [audit[:10] for audit in AUDITS]
+    expected = expected_audits(program, baseline, folders)
+    if not got["first"] or got["scripts"] or got["width"] < 300 or \
+            got["height"] < 100 or not got["inside"]:
+        problems.append("--since: the picture is not the page's first, is "
+                        "drawn by a script, is not drawn or cuts a label: %s"
+                        % got)
+    if got["dates"] != dates:
+        problems.append("--since: dates %s, expected %s"
+                        % (got["dates"], dates))
+    if got["heading"] != "Since " + dates[-2]:
+        problems.append("--since: heading %r" % got["heading"])
+    for name, counts in expected.items():
+        series = got["series"].get(name)
+        titles = ["%s: %d %s" % (date, count, name)
+                  for date, count in zip(dates, counts)]
+        if series is None or series["titles"] != titles or \
+                series["x"] != sorted(set(series["x"])):
+            problems.append("--since: series %s: %s, expected %s at rising x"
+                            % (name, series, titles))
+    browser.screenshot(screenshot)
+    return problems
+
+
 def run_large(browser, program, folder, screenshot, machines, hotfixes,
               timeout):
     fleet, required = large_fleet(machines, hotfixes)
@@ -823,6 +957,8 @@ def main():
                         help="seconds the large page may take to load")
     parser.add_argument("--baseline",
                         help="also a fleet judged by this baseline")
+    parser.add_argument("--since", action="store_true",
+                        help="with --baseline: the page over four audits")
     arguments = parser.parse_args()
 
     folder = tempfile.mkdtemp(prefix="table-page-")
@@ -834,7 +970,13 @@ def main():
                           os.path.join(folder, "profile"))
         try:
             browser.open_page(*VIEWPORT)
-            if arguments.baseline:
+            if arguments.since:
+                problems += run_since(
+                    browser, arguments.program,
+                    os.path.join(folder, "small"), arguments.baseline,
+                    os.path.join(arguments.screenshot_dir,
+                                 "table-page-since.png"))
+            elif arguments.baseline:
                 problems += run_baseline(
                     browser, arguments.program,
                     os.path.join(folder, "small"), arguments.baseline,

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "table/table_options.h"
 #include "test_support.h"
 
 namespace {
@@ -46,11 +47,7 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
       "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Windows 2000 "
       "SP4,Q823980,"
       "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z,\r\n";
-  const std::string usage =
-      " (usage: hotfixes-table [--format csv|html|wide|jsonl] [--bom] "
-      "[--require FILE | "
-      "--baseline FILE] "
-      "[--codepage N] PATH...)\r\n";
+  const std::string usage = std::string(" (") + kTableUsage + ")\r\n";
   const Case cases[] = {
       {"a folder, its *.txt files in name order without regard to case",
        {"share"},
@@ -109,7 +106,9 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
        {"--format", "xml", "share"},
        2,
        "-",
-       "hotfixes-table: unknown format xml (csv, html, wide or jsonl)" + usage},
+       "hotfixes-table: unknown format xml (csv, html, wide, jsonl or "
+       "changes)" +
+           usage},
       {"a byte-order mark before a page",
        {"--bom", "--format", "html", "share"},
        2,
@@ -254,10 +253,7 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
   const std::string exposedB =
       "B (Windows 2000 SP4): exposed to 1 requirement (1 no update): "
       "MS17-010\r\n";
-  const std::string usage =
-      " (usage: hotfixes-table [--format csv|html|wide|jsonl] [--bom] "
-      "[--require FILE | "
-      "--baseline FILE] [--codepage N] PATH...)\r\n";
+  const std::string usage = std::string(" (") + kTableUsage + ")\r\n";
   const Case cases[] = {
       {"installed by the old name, missing, no update",
        {"--baseline", "base.txt", "share"},

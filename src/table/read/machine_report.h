@@ -31,6 +31,9 @@ struct MachineReport {
   std::string problem;   // empty for a complete report
   std::string reported;  // the file's modification time, YYYY-MM-DDTHH:MM:SSZ
   std::string owner;     // the file owner's account; empty when not known
+  // With --stale-after: written more than that many days before the run's
+  // newest report.
+  bool stale = false;
 };
 
 #endif  // HOTFIXES_TABLE_READ_MACHINE_REPORT_H_

@@ -62,12 +62,14 @@ std::string CsvFieldValue(std::string_view field) {
   return value;
 }
 
-void WriteCsvHeader(TextOutput& out) {
+void WriteCsvHeader(TextOutput& out, bool staleColumn) {
   out << "machine,status,found,os,windows,hotfix,comment,problem,reported,"
-         "owner\r\n";
+         "owner"
+      << (staleColumn ? ",stale\r\n" : "\r\n");
 }
 
-void WriteCsvRows(const MachineReport& report, TextOutput& out) {
+void WriteCsvRows(const MachineReport& report, TextOutput& out,
+                  bool staleColumn) {
   // The columns before and after the entry's are the same in every row.
   std::string before, after, row;
   AppendMachineAndStatus(report, before);
@@ -83,6 +85,7 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   after += report.reported;
   after += ',';
   AppendCsvField(report.owner, after);
+  if (staleColumn) after += report.stale ? ",yes" : ",";
   after += "\r\n";
 
   if (report.entries.empty()) {
@@ -99,8 +102,9 @@ void WriteCsvRows(const MachineReport& report, TextOutput& out) {
   }
 }
 
-void WriteCsvFindingsHeader(TextOutput& out) {
-  out << "machine,status,windows,requirement,title,state,hotfix,reported\r\n";
+void WriteCsvFindingsHeader(TextOutput& out, bool staleColumn) {
+  out << "machine,status,windows,requirement,title,state,hotfix,reported"
+      << (staleColumn ? ",stale\r\n" : "\r\n");
 }
 
 std::vector<std::string> CsvRequirementFields(const Baseline& baseline) {
@@ -118,7 +122,7 @@ std::vector<std::string> CsvRequirementFields(const Baseline& baseline) {
 void WriteCsvFindings(const MachineReport& report,
                       const std::vector<std::string>& requirements,
                       const std::vector<Verdict>& verdicts, bool exposedOnly,
-                      TextOutput& out) {
+                      TextOutput& out, bool staleColumn) {
   // Three million rows for a large fleet: the state names are measured
   // once.
   static const std::string_view kStates[] = {
@@ -129,6 +133,9 @@ void WriteCsvFindings(const MachineReport& report,
       VerdictStateName(VerdictState::kNotCovered),
       VerdictStateName(VerdictState::kUnknown)};
   std::string before, hotfix;
+  const std::string_view end = !staleColumn   ? "\r\n"
+                               : report.stale ? ",yes\r\n"
+                                              : ",\r\n";
   AppendMachineAndStatus(report, before);
   AppendCsvField(report.windows, before);
   before += ',';
@@ -138,6 +145,6 @@ void WriteCsvFindings(const MachineReport& report,
     AppendCsvField(verdicts[i].hotfix, hotfix);
     out << before << requirements[i]
         << kStates[static_cast<int>(verdicts[i].state)] << "," << hotfix << ","
-        << report.reported << "\r\n";
+        << report.reported << end;
   }
 }

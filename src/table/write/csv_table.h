@@ -15,13 +15,16 @@
 // take for a formula.
 void AppendCsvField(std::string_view field, std::string& out);
 
-void WriteCsvHeader(TextOutput& out);
+// `staleColumn`: with --stale-after, a last column "stale", "yes" for a
+// stale report.
+void WriteCsvHeader(TextOutput& out, bool staleColumn = false);
 
 // The machine's rows in report order; one row with no hotfix when it has
 // no entries.
-void WriteCsvRows(const MachineReport& report, TextOutput& out);
+void WriteCsvRows(const MachineReport& report, TextOutput& out,
+                  bool staleColumn = false);
 
-void WriteCsvFindingsHeader(TextOutput& out);
+void WriteCsvFindingsHeader(TextOutput& out, bool staleColumn = false);
 
 // The requirement and title fields of each requirement, with the commas
 // that end them: the same in every machine's rows.
@@ -33,7 +36,7 @@ std::vector<std::string> CsvRequirementFields(const Baseline& baseline);
 void WriteCsvFindings(const MachineReport& report,
                       const std::vector<std::string>& requirements,
                       const std::vector<Verdict>& verdicts, bool exposedOnly,
-                      TextOutput& out);
+                      TextOutput& out, bool staleColumn = false);
 
 // What a program reading the CSV gets of the field: the text, with the
 // mark that keeps it from being a formula.

@@ -60,6 +60,7 @@ void FleetBuilder::Add(const MachineReport& report,
   machine.problem = report.problem;
   machine.reported = report.reported;
   machine.owner = report.owner;
+  machine.stale = report.stale;
   machine.entryCount = report.entries.size();
   // An entry without a name (a line before the first hotfix line) has no
   // column to be shown in; the summary counts it.

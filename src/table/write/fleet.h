@@ -34,6 +34,7 @@ struct FleetMachine {
   std::vector<std::size_t> present;    // columns it has, ascending
   std::vector<std::size_t> lacking;    // required columns it has not, ascending
   std::vector<FleetFinding> findings;  // by requirement; none without one
+  bool stale = false;
 };
 
 struct Fleet {
@@ -42,6 +43,7 @@ struct Fleet {
   std::vector<BaselineRequirement> requirements;  // of the baseline, if any
   // The texts of the findings' hotfixes, each once; the first is empty.
   std::vector<std::string> findingTexts;
+  bool staleAsked = false;  // --stale-after given
 };
 
 // Builds the fleet one report at a time, keeping no entry's comment.

@@ -31,6 +31,7 @@
 
 #include "table/write/fleet_groups.h"
 #include "table/write/html_findings.h"
+#include "table/write/html_since.h"
 #include "table/write/html_text.h"
 
 namespace {
@@ -150,7 +151,7 @@ void WriteHead(const Fleet& fleet, TextOutput& out) {
          "<meta name=viewport content=\"width=device-width\">"
          "<title>Hotfixes of "
       << Plural(fleet.machines.size(), "machine", "machines")
-      << "</title>\n<style>" << kStyle << kFindingsStyle
+      << "</title>\n<style>" << kStyle << kFindingsStyle << kSinceStyle
       << ".mx tbody tr{scroll-margin-top:" << HeaderHeight(fleet)
       << "}</style></head>\n<body>\n";
 }
@@ -234,7 +235,9 @@ void WriteMachineTable(const Fleet& fleet, const FleetCounts& counts,
     }
     row += "<td>";
     AppendHtmlEscaped(machine.problem, row);
-    row.append("<td>").append(machine.reported).append("<td>");
+    row.append("<td>").append(machine.reported);
+    if (machine.stale) row += " <b class=st>stale</b>";
+    row += "<td>";
     AppendHtmlEscaped(machine.owner, row);
     // The end tag keeps the line break out of the last cell.
     row += "</tr>\n";
@@ -391,12 +394,14 @@ void SayWhatIsFolded(const Fleet& fleet,
 
 }  // namespace
 
-void WriteHtmlPage(const Fleet& fleet, TextOutput& out, TextOutput& errors) {
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out, TextOutput& errors,
+                   const SinceSection* since) {
   const FleetCounts counts = CountFleet(fleet);
   const std::vector<WindowsSection> sections = GroupFleet(fleet);
   SayWhatIsFolded(fleet, sections, errors);
   WriteHead(fleet, out);
   WriteCounts(fleet, counts, out);
+  if (since != nullptr) since->Write(fleet, out);
   if (!fleet.requirements.empty()) WriteFindings(fleet, sections, out);
   WriteMachineTable(fleet, counts, LevelOfEachMachine(fleet, sections), out);
   WriteMatrices(fleet, sections, out);

@@ -6,7 +6,12 @@
 #include "files/text_output.h"
 #include "table/write/fleet.h"
 
+class SinceSection;
+
 // `errors`: which patch levels' own hotfixes are folded into a count.
-void WriteHtmlPage(const Fleet& fleet, TextOutput& out, TextOutput& errors);
+// `since`: the changes since an earlier audit and the stale reports, the
+// page's opening; null without --since and --stale-after.
+void WriteHtmlPage(const Fleet& fleet, TextOutput& out, TextOutput& errors,
+                   const SinceSection* since = nullptr);
 
 #endif  // HOTFIXES_TABLE_WRITE_HTML_TABLE_H_

@@ -115,10 +115,12 @@ void AppendJsonString(std::string_view text, std::string& out) {
   out += '"';
 }
 
-void WriteJsonLine(const MachineReport& report, const WindowsRelease& release,
-                   const Baseline& baseline,
-                   const std::vector<Verdict>& verdicts, TextOutput& out) {
-  std::string line = "{\"machine\":";
+void AppendJsonLineStart(const MachineReport& report,
+                         const WindowsRelease& release,
+                         const Baseline& baseline,
+                         const std::vector<Verdict>& verdicts,
+                         std::string& line) {
+  line = "{\"machine\":";
   AppendJsonString(report.machine, line);
   AppendMember("status", StatusName(report.status), line);
   AppendMember("windows", release.name(), line);
@@ -133,6 +135,13 @@ void WriteJsonLine(const MachineReport& report, const WindowsRelease& release,
   AppendMember("owner", report.owner, line);
   AppendHotfixes(report, line);
   if (!baseline.empty()) AppendFindings(baseline, verdicts, line);
+}
+
+void WriteJsonLine(const MachineReport& report, const WindowsRelease& release,
+                   const Baseline& baseline,
+                   const std::vector<Verdict>& verdicts, TextOutput& out) {
+  std::string line;
+  AppendJsonLineStart(report, release, baseline, verdicts, line);
   line += "}\n";
   out << line;
 }

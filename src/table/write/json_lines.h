@@ -27,6 +27,14 @@
 // characters escaped, and a byte that is not UTF-8 as U+FFFD.
 void AppendJsonString(std::string_view text, std::string& out);
 
+// The machine's line as `line`, without its closing brace and line end,
+// for members that follow.
+void AppendJsonLineStart(const MachineReport& report,
+                         const WindowsRelease& release,
+                         const Baseline& baseline,
+                         const std::vector<Verdict>& verdicts,
+                         std::string& line);
+
 void WriteJsonLine(const MachineReport& report, const WindowsRelease& release,
                    const Baseline& baseline,
                    const std::vector<Verdict>& verdicts, TextOutput& out);

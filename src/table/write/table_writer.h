@@ -8,6 +8,7 @@
 
 #include "files/text_output.h"
 #include "table/judge/baseline.h"
+#include "table/judge/changes.h"
 #include "table/judge/judgement.h"
 #include "table/read/machine_report.h"
 #include "table/read/windows_release.h"
@@ -20,6 +21,12 @@ class TableWriter {
   // baseline's on the report, empty without a baseline.
   virtual void Add(const MachineReport& report, const WindowsRelease& release,
                    const std::vector<Verdict>& verdicts) = 0;
+  // With --since: the change of the machine whose reports were added last,
+  // or of a gone machine, in table order.
+  virtual void AddChange(const MachineChange&) {}
+  // With --since, before Finish: the fleet at each audit, oldest first,
+  // the run itself last.
+  virtual void AddAudits(const std::vector<AuditPoint>&) {}
   // Writes what waits for the last report.
   virtual void Finish() {}
 };

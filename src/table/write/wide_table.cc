@@ -95,8 +95,16 @@ WideColumns ChooseHotfixColumns(const Fleet& fleet, std::size_t room) {
   return chosen;
 }
 
+// The fixed columns: those before the hotfixes' or requirements', and
+// "stale" after them when it was asked for.
+std::vector<std::string> FixedColumns(const Fleet& fleet) {
+  std::vector<std::string> fixed = kFixedColumns;
+  if (fleet.staleAsked) fixed.emplace_back("stale");
+  return fixed;
+}
+
 WideColumns ChooseColumns(const Fleet& fleet, std::size_t columnLimit) {
-  const std::size_t room = columnLimit - kFixedColumns.size();
+  const std::size_t room = columnLimit - FixedColumns(fleet).size();
   if (fleet.requirements.empty()) return ChooseHotfixColumns(fleet, room);
   // A baseline's requirements keep the baseline's order: the first ones.
   WideColumns chosen;
@@ -141,10 +149,12 @@ void AppendHeader(const Fleet& fleet, const WideColumns& chosen,
   for (const std::string& name : kFixedColumns) {
     row.append(name).append(",");
   }
-  for (const std::string& name : UniqueHeaderNames(kFixedColumns, names)) {
+  for (const std::string& name :
+       UniqueHeaderNames(FixedColumns(fleet), names)) {
     AppendCsvField(name, row);
     row += ',';
   }
+  if (fleet.staleAsked) row += "stale,";
   row.back() = '\r';
   row += '\n';
 }
@@ -170,6 +180,7 @@ void AppendRow(const Fleet& fleet, const WideColumns& chosen,
       row += present != machine.present.end() && *present == c ? ",1" : ",";
     }
   }
+  if (fleet.staleAsked) row += machine.stale ? ",yes" : ",";
   row += "\r\n";
 }
 

@@ -1,0 +1,341 @@
+#include "table/read/json_value.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Far deeper than any line of the table (three levels): a deeper text is
+// something else, and recursion on it must not exhaust the stack.
+const int kDeepest = 32;
+
+bool IsJsonBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+void AppendUtf8(std::uint32_t codePoint, std::string& out) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (codePoint >> 18));
+    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
+// The length of the well-formed UTF-8 sequence at text[at] (not ASCII),
+// or 0: overlong forms, surrogates and code points past U+10FFFF are not.
+std::size_t Utf8LengthAt(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) {
+    return static_cast<unsigned char>(text[i]);
+  };
+  const unsigned char first = byte(at);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (first >= 0xC2 && first <= 0xDF) {
+    length = 2;
+  } else if (first >= 0xE0 && first <= 0xEF) {
+    length = 3;
+    if (first == 0xE0) low = 0xA0;
+    if (first == 0xED) high = 0x9F;
+  } else if (first >= 0xF0 && first <= 0xF4) {
+    length = 4;
+    if (first == 0xF0) low = 0x90;
+    if (first == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) {
+    return 0;
+  }
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// The ASCII bytes that stand for themselves in a string.
+struct PlainAscii {
+  bool plain[256] = {};
+  constexpr PlainAscii() {
+    for (int c = 0x20; c < 0x80; ++c) plain[c] = c != '"' && c != '\\';
+  }
+  constexpr bool operator[](unsigned char c) const { return plain[c]; }
+};
+constexpr PlainAscii kPlainAscii;
+
+// Whether any of eight bytes is not plain ASCII: a quote, a backslash, a
+// control character or a byte of a longer UTF-8 sequence. Each test is
+// exact about whether there is one, not about which.
+bool AnyNotPlain(std::uint64_t bytes) {
+  const std::uint64_t ones = 0x0101010101010101u;
+  const std::uint64_t highs = 0x8080808080808080u;
+  const auto anyZero = [&](std::uint64_t v) { return (v - ones) & ~v & highs; };
+  return (((bytes - ones * 0x20) & ~bytes & highs) |
+          anyZero(bytes ^ (ones * '"')) | anyZero(bytes ^ (ones * '\\')) |
+          (bytes & highs)) != 0;
+}
+
+class Parser {
+ public:
+  Parser(std::string_view text, std::deque<std::string>& decoded)
+      : text_(text), decoded_(decoded) {}
+
+  bool ParseWhole(JsonValue& value) {
+    SkipBlanks();
+    if (!ParseValue(value, 0)) return false;
+    SkipBlanks();
+    return at_ == text_.size() || Fail("text after the JSON value");
+  }
+
+  const std::string& error() const { return error_; }
+
+ private:
+  bool Fail(const char* what) {
+    error_ = std::string(what) + " at byte " + std::to_string(at_ + 1);
+    return false;
+  }
+
+  void SkipBlanks() {
+    while (at_ < text_.size() && IsJsonBlank(text_[at_])) ++at_;
+  }
+
+  bool Take(char c) {
+    if (at_ < text_.size() && text_[at_] == c) {
+      ++at_;
+      return true;
+    }
+    return false;
+  }
+
+  bool TakeWord(std::string_view word) {
+    if (text_.substr(at_, word.size()) != word) return Fail("not a JSON value");
+    at_ += word.size();
+    return true;
+  }
+
+  bool ParseValue(JsonValue& value, int depth) {
+    if (at_ == text_.size()) return Fail("a value missing");
+    switch (text_[at_]) {
+      case '{': return ParseObject(value, depth + 1);
+      case '[': return ParseArray(value, depth + 1);
+      case '"':
+        value.kind = JsonValue::Kind::kString;
+        return ParseString(value.text);
+      case 'n': value.kind = JsonValue::Kind::kNull; return TakeWord("null");
+      case 't': value.kind = JsonValue::Kind::kTrue; return TakeWord("true");
+      case 'f': value.kind = JsonValue::Kind::kFalse; return TakeWord("false");
+      default: value.kind = JsonValue::Kind::kNumber; return ParseNumber(value);
+    }
+  }
+
+  bool ParseObject(JsonValue& value, int depth) {
+    if (depth > kDeepest) return Fail("nested too deep");
+    value.kind = JsonValue::Kind::kObject;
+    value.members.reserve(2);  // a hotfix's
+    ++at_;
+    SkipBlanks();
+    if (Take('}')) return true;
+    for (;;) {
+      SkipBlanks();
+      std::string_view name;
+      if (at_ == text_.size() || text_[at_] != '"') {
+        return Fail("a member name missing");
+      }
+      const std::size_t nameAt = at_;
+      if (!ParseString(name)) return false;
+      if (value.Member(name) != nullptr) {
+        at_ = nameAt;
+        return Fail("a member named twice");
+      }
+      SkipBlanks();
+      if (!Take(':')) return Fail("':' missing");
+      SkipBlanks();
+      value.members.emplace_back(name, JsonValue());
+      if (!ParseValue(value.members.back().second, depth)) return false;
+      SkipBlanks();
+      if (Take('}')) return true;
+      if (!Take(',')) return Fail("',' or '}' missing");
+    }
+  }
+
+  bool ParseArray(JsonValue& value, int depth) {
+    if (depth > kDeepest) return Fail("nested too deep");
+    value.kind = JsonValue::Kind::kArray;
+    ++at_;
+    SkipBlanks();
+    if (Take(']')) return true;
+    for (;;) {
+      SkipBlanks();
+      value.items.emplace_back();
+      if (!ParseValue(value.items.back(), depth)) return false;
+      SkipBlanks();
+      if (Take(']')) return true;
+      if (!Take(',')) return Fail("',' or ']' missing");
+    }
+  }
+
+  // -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+  bool ParseNumber(JsonValue& value) {
+    const std::size_t start = at_;
+    Take('-');
+    if (Take('0')) {
+      // no more digits: a leading zero is not JSON
+    } else if (!TakeDigits()) {
+      return Fail("not a JSON value");
+    }
+    if (Take('.') && !TakeDigits()) return Fail("a digit missing");
+    if (Take('e') || Take('E')) {
+      if (!Take('+')) Take('-');
+      if (!TakeDigits()) return Fail("a digit missing");
+    }
+    value.text = text_.substr(start, at_ - start);
+    return true;
+  }
+
+  bool TakeDigits() {
+    const std::size_t start = at_;
+    while (at_ < text_.size() && IsDigit(text_[at_])) ++at_;
+    return at_ > start;
+  }
+
+  bool ReadHex4(std::uint32_t& unit) {
+    if (at_ + 4 > text_.size()) return Fail("a \\u escape cut short");
+    unit = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int digit = HexValue(text_[at_ + i]);
+      if (digit < 0) return Fail("a \\u escape that is not hexadecimal");
+      unit = unit * 16 + static_cast<std::uint32_t>(digit);
+    }
+    at_ += 4;
+    return true;
+  }
+
+  // After "\u": one code point, a surrogate pair taken whole.
+  bool ParseUnicodeEscape(std::string& out) {
+    std::uint32_t unit = 0;
+    if (!ReadHex4(unit)) return false;
+    if (unit >= 0xDC00 && unit <= 0xDFFF) return Fail("a lone surrogate");
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      std::uint32_t low = 0;
+      if (!Take('\\') || !Take('u')) return Fail("a lone surrogate");
+      if (!ReadHex4(low)) return false;
+      if (low < 0xDC00 || low > 0xDFFF) return Fail("a lone surrogate");
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+    }
+    AppendUtf8(unit, out);
+    return true;
+  }
+
+  bool ParseEscape(std::string& out) {
+    if (at_ == text_.size()) return Fail("a string cut short");
+    const char c = text_[at_++];
+    switch (c) {
+      case '"': out += '"'; return true;
+      case '\\': out += '\\'; return true;
+      case '/': out += '/'; return true;
+      case 'b': out += '\b'; return true;
+      case 'f': out += '\f'; return true;
+      case 'n': out += '\n'; return true;
+      case 'r': out += '\r'; return true;
+      case 't': out += '\t'; return true;
+      case 'u': return ParseUnicodeEscape(out);
+      default: --at_; return Fail("an unknown escape");
+    }
+  }
+
+  // Past the bytes that stand for themselves in a string: printable
+  // ASCII but quote and backslash, and whole UTF-8 sequences.
+  bool SkipPlain() {
+    const std::size_t size = text_.size();
+    const char* const bytes = text_.data();
+    while (at_ < size) {
+      // Comments make most of a line: their ASCII runs are skipped fast.
+      std::size_t at = at_;
+      std::uint64_t eight = 0;
+      while (at + 8 <= size &&
+             (std::memcpy(&eight, bytes + at, 8), !AnyNotPlain(eight))) {
+        at += 8;
+      }
+      while (at < size && kPlainAscii[static_cast<unsigned char>(bytes[at])]) {
+        ++at;
+      }
+      at_ = at;
+      if (at_ == size) break;
+      const auto byte = static_cast<unsigned char>(text_[at_]);
+      if (byte < 0x80) return true;
+      const std::size_t length = Utf8LengthAt(text_, at_);
+      if (length == 0) return Fail("a byte that is not UTF-8");
+      at_ += length;
+    }
+    return true;
+  }
+
+  // The string as it is in the text when it holds no escape, else decoded
+  // into the document.
+  bool ParseString(std::string_view& out) {
+    const std::size_t start = ++at_;  // past the opening quote
+    std::string* decoded = nullptr;
+    for (;;) {
+      const std::size_t plain = at_;
+      if (!SkipPlain()) return false;
+      if (decoded != nullptr) decoded->append(text_, plain, at_ - plain);
+      if (at_ == text_.size()) return Fail("a string cut short");
+      const char c = text_[at_];
+      if (c == '"') {
+        out = decoded != nullptr ? std::string_view(*decoded)
+                                 : text_.substr(start, at_ - start);
+        ++at_;
+        return true;
+      }
+      if (c != '\\') return Fail("a control character in a string");
+      if (decoded == nullptr) {
+        decoded_.emplace_back(text_.substr(start, at_ - start));
+        decoded = &decoded_.back();
+      }
+      ++at_;
+      if (!ParseEscape(*decoded)) return false;
+    }
+  }
+
+  std::string_view text_;
+  std::deque<std::string>& decoded_;
+  std::size_t at_ = 0;
+  std::string error_;
+};
+
+}  // namespace
+
+const JsonValue* JsonValue::Member(std::string_view name) const {
+  for (const auto& member : members) {
+    if (member.first == name) return &member.second;
+  }
+  return nullptr;
+}
+
+bool ParseJson(std::string_view text, JsonDocument& document,
+               std::string& error) {
+  document.root = JsonValue();
+  document.decoded.clear();
+  Parser parser(text, document.decoded);
+  if (parser.ParseWhole(document.root)) return true;
+  error = parser.error();
+  return false;
+}
