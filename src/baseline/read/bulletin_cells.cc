@@ -71,11 +71,23 @@ std::vector<std::string_view> SplitTrimmed(std::string_view text,
   }
 }
 
+// "MS08-063": letters, digits, a dash and digits.
+bool IsBulletinName(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && ((text[i] >= 'A' && text[i] <= 'Z') ||
+                             (text[i] >= 'a' && text[i] <= 'z'))) {
+    ++i;
+  }
+  const std::size_t dash = text.find('-', i);
+  return i > 0 && dash != std::string_view::npos &&
+         IsDigits(text.substr(i, dash - i)) && IsDigits(text.substr(dash + 1));
+}
+
 bool ParseReplacedItem(std::string_view item,
                        std::vector<ReplacedUpdate>& items) {
   const std::size_t open = item.find('[');
   const std::string bulletin(TrimBlanks(item.substr(0, open)));
-  if (bulletin.empty() || !IsOneWord(bulletin)) return false;
+  if (!IsBulletinName(bulletin)) return false;
   if (open == std::string_view::npos) {
     items.push_back({bulletin, std::string()});
     return true;
