@@ -107,6 +107,16 @@ void XmlReader::Fail(const std::string& why) const {
 }
 
 bool XmlReader::ParseNext() {
+  if (!started_) {
+    static const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const std::string_view start = std::string_view(buffer_).substr(0, 3);
+    if (start.size() < 3 && kByteOrderMark.substr(0, start.size()) == start &&
+        !atEnd_) {
+      return false;
+    }
+    started_ = true;
+    if (start == kByteOrderMark) position_ = 3;
+  }
   if (position_ == buffer_.size()) return false;
   return buffer_[position_] == '<' ? ParseMarkup() : ParseText();
 }

@@ -62,6 +62,7 @@ class XmlReader {
   std::size_t position_ = 0;
   std::uint64_t consumed_ = 0;  // bytes of the document before buffer_
   bool atEnd_ = false;
+  bool started_ = false;  // past a byte-order mark, if any
   bool rootSeen_ = false;
   std::vector<std::string> open_;
   std::vector<XmlAttribute> attributes_;

@@ -38,7 +38,8 @@ bool HasSignature(std::string_view bytes, std::size_t at, char third,
 // Where the end-of-central-directory record lies: it ends the archive,
 // followed only by a comment of up to 64 KiB.
 std::size_t FindEndRecord(std::string_view bytes) {
-  if (bytes.size() < kEndRecordSize) Damaged("cut short");
+  const char* const kNone = "no central directory (cut short?)";
+  if (bytes.size() < kEndRecordSize) Damaged(kNone);
   const std::size_t last = bytes.size() - kEndRecordSize;
   const std::size_t first = last > 0xFFFF ? last - 0xFFFF : 0;
   for (std::size_t at = last + 1; at-- > first;) {
@@ -47,7 +48,7 @@ std::size_t FindEndRecord(std::string_view bytes) {
       return at;
     }
   }
-  Damaged("no central directory (cut short?)");
+  Damaged(kNone);
 }
 
 std::string ShownName(const std::string& name) {
