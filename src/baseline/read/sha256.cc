@@ -26,7 +26,7 @@ std::uint32_t RotateRight(std::uint32_t value, int bits) {
 
 void Compress(State& state, const unsigned char* block) {
   std::uint32_t w[64];
-  for (int i = 0; i < 16; ++i) {
+  for (std::size_t i = 0; i < 16; ++i) {
     w[i] = (std::uint32_t{block[4 * i]} << 24) |
            (std::uint32_t{block[4 * i + 1]} << 16) |
            (std::uint32_t{block[4 * i + 2]} << 8) | block[4 * i + 3];
