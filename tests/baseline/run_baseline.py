@@ -253,7 +253,9 @@ def main():
     parser.add_argument("--data", required=True)
     parser.add_argument("group", choices=("real-rows", "bad-input", "usage"))
     arguments = parser.parse_args()
-    arguments.program = os.path.abspath(arguments.program)
+    # The runs' working folder is the temporary one.
+    for name in ("program", "rows_program", "data"):
+        setattr(arguments, name, os.path.abspath(getattr(arguments, name)))
     folder = tempfile.mkdtemp()
     try:
         check = {"real-rows": check_real_rows, "bad-input": check_bad_input,
