@@ -17,6 +17,9 @@ packages=(
   # that imports functions Windows before Vista does not have.
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  # Inflates hotfixes-baseline's .xlsx workbooks: zlib for the native
+  # build, and MinGW-w64's static libz.a for both Windows programs.
+  zlib1g-dev libz-mingw-w64-dev
   # Runs hotfixes.exe: the report and the end-to-end tests; wine32 runs the
   # 32-bit program, in a 32-bit prefix and as a WOW64 process (wine64
   # recommends it too, but apt may be set to leave recommends out).

@@ -3,7 +3,8 @@
 #   build/release/hotfixes-<version>-windows.zip, holding
 #     x86/hotfixes.exe        Windows NT 4.0 and later, 32 and 64 bit
 #     x64/hotfixes.exe        XP x64 / Server 2003 x64 and later
-#     x86/, x64/hotfixes-table.exe and collect-report.cmd where they exist
+#     x86/, x64/hotfixes-table.exe, hotfixes-baseline.exe and
+#                             collect-report.cmd where they exist
 #                             (the script beside the hotfixes.exe it runs)
 #     README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt (CR LF line ends)
 #     baselines/worm-bulletins.txt, a sample baseline for hotfixes-table
@@ -36,7 +37,7 @@ bash scripts/install-deps.sh
 
 archs=(x86 x64)
 # The programs an archive carries, each where its build produced it.
-programs=(hotfixes hotfixes-table)
+programs=(hotfixes hotfixes-table hotfixes-baseline)
 batch_file=src/collect/collect-report.cmd
 
 version=$(sed -n 's/^set(HOTFIXES_VERSION \([0-9.]*\))$/\1/p' CMakeLists.txt)

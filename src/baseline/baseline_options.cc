@@ -1,0 +1,70 @@
+#include "baseline/baseline_options.h"
+
+const char kBaselineUsage[] =
+    "usage: hotfixes-baseline [--component TEXT]... FILE...";
+
+BaselineOptions ParseBaselineArguments(
+    const std::vector<std::string>& arguments) {
+  BaselineOptions options;
+  bool optionsEnd = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnd || argument.size() < 2 || argument[0] != '-') {
+      options.files.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnd = true;
+    } else if (argument == "--help" || argument == "-h" || argument == "/?") {
+      options.help = true;
+    } else if (argument == "--version") {
+      options.version = true;
+    } else if (argument == "--component") {
+      if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+        throw BaselineUsageError{"--component needs a text"};
+      }
+      options.components.push_back(arguments[++i]);
+    } else {
+      throw BaselineUsageError{"unknown option " + argument};
+    }
+  }
+  if (!options.help && !options.version && options.files.empty()) {
+    throw BaselineUsageError{"no bulletin data file given"};
+  }
+  return options;
+}
+
+void WriteBaselineHelp(TextOutput& out) {
+  static const char kHelp[] = R"(
+
+Reads Microsoft's security bulletin data (the download "Microsoft Security
+Bulletin Data": BulletinSearch.xlsx, BulletinSearch2001-2008.xlsx) and
+writes a baseline for hotfixes-table --baseline to standard output.
+
+  FILE              an .xlsx workbook as Microsoft publishes it, or a CSV
+                    of its sheet as Excel or LibreOffice save it (UTF-8);
+                    the content tells which. Several files make one
+                    baseline; a bulletin in more than one is read from the
+                    first.
+  --component TEXT  also the rows of components whose Affected Component
+                    starts with TEXT (letter case ignored), for example
+                    "Windows Internet Explorer 8"; may be given again
+  --help            this text
+  --version         the program's version
+
+Rows that cannot be read are left out, each named on standard error.
+
+Exit codes:
+  0  the baseline was written
+  2  usage error, or a FILE cannot be read: nothing is written to
+     standard output
+  4  the baseline could not be written whole
+)";
+  out << kBaselineUsage;
+  for (const char* c = kHelp; *c != '\0'; ++c) {
+    // Lines end in CR LF on every output of the program.
+    out << (*c == '\n' ? std::string_view("\r\n") : std::string_view(c, 1));
+  }
+}
+
+void WriteBaselineVersion(TextOutput& out) {
+  out << "hotfixes-baseline " << HOTFIXES_VERSION << "\r\n";
+}

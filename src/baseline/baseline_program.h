@@ -1,0 +1,19 @@
+// hotfixes-baseline: Microsoft's bulletin data turned into a baseline.
+//
+//   hotfixes-baseline [--component TEXT]... FILE... > baseline.txt
+#ifndef HOTFIXES_BASELINE_BASELINE_PROGRAM_H_
+#define HOTFIXES_BASELINE_BASELINE_PROGRAM_H_
+
+#include <string>
+#include <vector>
+
+// Exit codes.
+const int kBaselineWritten = 0;
+const int kBaselineUsageError = 2;  // or a FILE unreadable; nothing written
+const int kBaselineOutputFailed = 4;
+
+// The whole run, given the arguments after the program's name; returns the
+// exit code.
+int RunBaseline(const std::vector<std::string>& arguments);
+
+#endif  // HOTFIXES_BASELINE_BASELINE_PROGRAM_H_

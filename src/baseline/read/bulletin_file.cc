@@ -1,0 +1,52 @@
+#include "baseline/read/bulletin_file.h"
+
+#include <cstdint>
+
+#include "baseline/read/bulletin_sheet.h"
+#include "baseline/read/csv_sheet.h"
+#include "baseline/read/read_failure.h"
+#include "baseline/read/sha256.h"
+#include "baseline/read/xlsx_workbook.h"
+#include "files/file_access.h"
+
+namespace {
+
+// Microsoft's files are 2 MB (2017) and less; the bound keeps a wrong file
+// from filling the memory.
+const std::uint64_t kFileBound = std::uint64_t{256} << 20;
+
+}  // namespace
+
+bool ReadBulletinFile(const std::string& path, BulletinRowSink& sink,
+                      BulletinFileFacts& facts, std::string& error) {
+  std::string bytes;
+  FileFacts fileFacts;
+  DWORD systemError = 0;
+  switch (ReadWholeFile(path, kFileBound, bytes, fileFacts, systemError)) {
+    case ReadResult::kRead: break;
+    case ReadResult::kFailed:
+      error = "cannot be read: " + DescribeSystemError(systemError);
+      return false;
+    case ReadResult::kTooLarge:
+      error = "larger than 256 MiB: no bulletin data";
+      return false;
+  }
+  facts.sha256 = Sha256Hex(bytes);
+  if (bytes.empty()) {
+    error = "empty file: neither an .xlsx workbook nor a CSV";
+    return false;
+  }
+  try {
+    BulletinSheet sheet(sink, facts);
+    if (bytes.compare(0, 4, "PK\x03\x04", 4) == 0) {
+      ReadFirstWorksheet(bytes, sheet);
+    } else {
+      ReadCsvSheet(bytes, sheet);
+    }
+    sheet.Finish();
+  } catch (const ReadFailure& failure) {
+    error = failure.message;
+    return false;
+  }
+  return true;
+}
