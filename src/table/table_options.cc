@@ -2,7 +2,8 @@
 
 const char kTableUsage[] =
     "usage: hotfixes-table [--format csv|html|wide|jsonl|changes] [--bom] "
-    "[--require FILE | --baseline FILE] [--codepage N] [--since EARLIER]... "
+    "[--require FILE | --baseline FILE... [--exposed]] [--codepage N] "
+    "[--since EARLIER]... "
     "[--stale-after DAYS] PATH...";
 
 namespace {

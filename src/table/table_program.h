@@ -1,7 +1,9 @@
 // hotfixes-table: turns a folder of reports into one table.
 //
-//   hotfixes-table [--format csv|html] [--bom]
-//                  [--require FILE | --baseline FILE] [--codepage N] PATH...
+//   hotfixes-table [--format csv|html|wide|jsonl|changes] [--bom]
+//                  [--require FILE | --baseline FILE... [--exposed]]
+//                  [--codepage N] [--since EARLIER]... [--stale-after DAYS]
+//                  PATH...
 #ifndef HOTFIXES_TABLE_TABLE_PROGRAM_H_
 #define HOTFIXES_TABLE_TABLE_PROGRAM_H_
 

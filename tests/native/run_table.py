@@ -493,7 +493,7 @@ def check_usage(program, folder, version):
         expect(problems, label + ": standard error", err,
                b"hotfixes-table: " + message + b" (usage: hotfixes-table "
                b"[--format csv|html|wide|jsonl|changes] [--bom] [--require FILE | "
-               b"--baseline FILE] [--codepage N] [--since EARLIER]... "
+               b"--baseline FILE... [--exposed]] [--codepage N] [--since EARLIER]... "
                b"[--stale-after DAYS] PATH...)\r\n")
     code, out, err = run(program, ["--require", "list.txt", "PC1.txt"],
                          folder)
