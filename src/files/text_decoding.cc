@@ -5,27 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "files/utf8.h"
+
 namespace {
 
 const char32_t kReplacement = 0xFFFD;
-
-void AppendCodePoint(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // How many bytes of plain ASCII `bytes` starts with, read eight at a time:
 // most reports are ASCII throughout and need no conversion at all.
@@ -41,42 +25,17 @@ std::size_t AsciiPrefixLength(const char* bytes, std::size_t size) {
   return at;
 }
 
-// The length of the well-formed UTF-8 sequence at `at`, 0 if there is none.
-std::size_t Utf8SequenceLength(const unsigned char* at, std::size_t left) {
-  const unsigned char lead = at[0];
-  std::size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the 2nd byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (left < length || at[1] < low || at[1] > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (at[i] < 0x80 || at[i] > 0xBF) return 0;
-  }
-  return length;
-}
-
 void AppendRepairedUtf8(const char* bytes, std::size_t size, std::string& out) {
-  const auto* at = reinterpret_cast<const unsigned char*>(bytes);
   std::size_t done = 0;
   while (done < size) {
     const std::size_t ascii = AsciiPrefixLength(bytes + done, size - done);
     out.append(bytes + done, ascii);
     done += ascii;
     if (done == size) break;
-    const std::size_t length = Utf8SequenceLength(at + done, size - done);
+    const std::size_t length =
+        Utf8SequenceLength(std::string_view(bytes, size), done);
     if (length == 0) {
-      AppendCodePoint(kReplacement, out);
+      AppendUtf8(kReplacement, out);
       ++done;
     } else {
       out.append(bytes + done, length);
@@ -114,12 +73,12 @@ bool Fail(TextFault& fault, std::size_t line, const char* what) {
 // Checks UTF-8 (after its mark, if any) and copies it.
 bool CopyValidUtf8(const char* bytes, std::size_t size, std::string& out,
                    TextFault& fault) {
-  const auto* at = reinterpret_cast<const unsigned char*>(bytes);
   std::size_t done = 0;
   while (done < size) {
     done += AsciiPrefixLength(bytes + done, size - done);
     if (done == size) break;
-    const std::size_t length = Utf8SequenceLength(at + done, size - done);
+    const std::size_t length =
+        Utf8SequenceLength(std::string_view(bytes, size), done);
     if (length == 0) {
       return Fail(fault, LineAt(bytes, done),
                   "not UTF-8 (save the file as UTF-8, or as UTF-16 with its "
@@ -175,7 +134,7 @@ void AppendUtf16AsUtf8(const WCHAR* units, std::size_t count,
         c = kReplacement;
       }
     }
-    AppendCodePoint(c, out);
+    AppendUtf8(c, out);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "files/civil_dates.h"
+
 namespace {
 
 bool IsDigits(std::string_view text) {
@@ -28,18 +30,6 @@ std::string_view WithoutZeroFraction(std::string_view text) {
     if (text[i] != '0') return std::string_view();
   }
   return text.substr(0, point);
-}
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian calendar).
-std::int64_t DaysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t dayOfYear =
-      (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra =
-      yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
 }
 
 bool SerialOfDate(int year, int month, int day, int& serial) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "baseline/read/read_failure.h"
-#include "baseline/read/utf8.h"
+#include "files/utf8.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "baseline/read/read_failure.h"
-#include "baseline/read/utf8.h"
 #include "baseline/read/xml_reader.h"
 #include "baseline/read/zip_archive.h"
+#include "files/utf8.h"
 #include "files/visible_text.h"
 
 namespace {

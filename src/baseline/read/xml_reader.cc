@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "baseline/read/read_failure.h"
-#include "baseline/read/utf8.h"
+#include "files/utf8.h"
 
 namespace {
 

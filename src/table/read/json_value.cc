@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "files/utf8.h"
+
 namespace {
 
 // Far deeper than any line of the table (three levels): a deeper text is
@@ -20,55 +22,6 @@ int HexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-void AppendUtf8(std::uint32_t codePoint, std::string& out) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-// The length of the well-formed UTF-8 sequence at text[at] (not ASCII),
-// or 0: overlong forms, surrogates and code points past U+10FFFF are not.
-std::size_t Utf8LengthAt(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) {
-    return static_cast<unsigned char>(text[i]);
-  };
-  const unsigned char first = byte(at);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;
-  if (first >= 0xC2 && first <= 0xDF) {
-    length = 2;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    length = 3;
-    if (first == 0xE0) low = 0xA0;
-    if (first == 0xED) high = 0x9F;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    length = 4;
-    if (first == 0xF0) low = 0x90;
-    if (first == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) {
-    return 0;
-  }
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  }
-  return length;
 }
 
 // The ASCII bytes that stand for themselves in a string.
@@ -281,7 +234,7 @@ class Parser {
       if (at_ == size) break;
       const auto byte = static_cast<unsigned char>(text_[at_]);
       if (byte < 0x80) return true;
-      const std::size_t length = Utf8LengthAt(text_, at_);
+      const std::size_t length = Utf8SequenceLength(text_, at_);
       if (length == 0) return Fail("a byte that is not UTF-8");
       at_ += length;
     }

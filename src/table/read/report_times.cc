@@ -1,5 +1,6 @@
 #include "table/read/report_times.h"
 
+#include "files/civil_dates.h"
 #include "files/file_access.h"
 
 namespace {
@@ -12,18 +13,6 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count,
     value = value * 10 + (text[i] - '0');
   }
   return true;
-}
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian calendar).
-std::int64_t DaysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t dayOfYear =
-      (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra =
-      yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
 }
 
 std::string LastWriteOf(const std::string& path) {

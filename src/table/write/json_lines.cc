@@ -2,39 +2,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "files/utf8.h"
 
-// The length of the UTF-8 sequence at text[at], or 0 when none starts
-// there: overlong forms, surrogates and code points past U+10FFFF are
-// none either.
-std::size_t Utf8SequenceAt(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) {
-    return static_cast<unsigned char>(text[i]);
-  };
-  const unsigned char first = byte(at);
-  if (first < 0x80) return 1;
-  std::size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-  if (first >= 0xC2 && first <= 0xDF) {
-    length = 2;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    length = 3;
-    if (first == 0xE0) low = 0xA0;
-    if (first == 0xED) high = 0x9F;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    length = 4;
-    if (first == 0xF0) low = 0x90;
-    if (first == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  }
-  return length;
-}
+namespace {
 
 void AppendEscapedByte(unsigned char c, std::string& out) {
   switch (c) {
@@ -100,7 +70,7 @@ void AppendJsonString(std::string_view text, std::string& out) {
   out += '"';
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t length = Utf8SequenceAt(text, at);
+    const std::size_t length = Utf8SequenceLength(text, at);
     if (length == 0) {
       out += "\\uFFFD";
       ++at;
