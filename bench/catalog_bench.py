@@ -17,13 +17,13 @@ such file. The catalog goes to build/bench-table/catalog-2017.txt.
 
 The fleet (build/bench-table/judged-N-vV, written once): each machine is
 one of six Windows levels (2000 SP4, XP SP2 and SP3, XP x64 SP2, Server
-2003 SP1 and SP2). Its level's updates are the catalog's rules for it that
-name fixes, oldest bulletin first, each the rule's first KB; a machine has
-the first k of them (most a few behind the newest, some far behind), now
-and then a later update that replaces one in its place or none at all (an
-update that failed), and a few dozen of its level's non-security updates
-(a few with a suffix, "-v2" or "-IE8"). About 0.5% of the reports are cut
-short.
+2003 SP1 and SP2), installed from one of three images of its level. Its
+level's updates are the catalog's rules for it that name fixes, oldest
+bulletin first, each the rule's first KB; a machine has the first k of them
+(most a few behind the newest, some far behind) and its image's 20 to 50
+non-security updates (a few with a suffix, "-v2" or "-IE8"); about 2% have
+a later update that replaces one in its place, 2% one update that failed,
+and 0.5% of the reports are cut short.
 
 Every round runs, in an order that rotates from round to round, standard
 output /dev/null:
@@ -60,7 +60,7 @@ from table_bench import BUILD, WRITTEN, build_program, run_once
 
 # Raise it whenever write_fleet writes other reports: the fleets kept in
 # build/bench-table are found by their folder's name alone.
-FLEET_VERSION = 1
+FLEET_VERSION = 2
 
 
 class Level:
@@ -94,7 +94,8 @@ LEVELS = [
 WINDOWS_NAMES = sorted({level.windows for level in LEVELS}, key=len,
                        reverse=True)
 OTHER_UPDATES = 80  # non-security updates of a level
-OTHER_FEWEST, OTHER_MOST = 20, 50  # of them on one machine
+OTHER_FEWEST, OTHER_MOST = 20, 50  # of them in one image
+IMAGE_SHARES = [5, 3, 2]  # a level's images, their shares of its machines
 KINDS = ["Security Update for %s", "Update for %s", "Hotfix for %s"]
 
 
@@ -149,33 +150,39 @@ class Updates:
             if chain[0] not in self.replacements:
                 self.sequence.append(chain[0])
                 self.replacements[chain[0]] = chain[1:]
-        self.others = []
-        while len(self.others) < OTHER_UPDATES:
+        others = []
+        while len(others) < OTHER_UPDATES:
             number = rng.randint(810000, 990000)
             if number not in taken:
                 taken.add(number)
-                self.others.append(number)
+                others.append(number)
+        self.images = [rng.sample(others, rng.randint(OTHER_FEWEST,
+                                                      OTHER_MOST))
+                       for _ in IMAGE_SHARES]
 
     def machine(self, rng):
-        """A machine's hotfix names: the first k updates, most machines a
-        few behind the newest; now and then a replacement installed in an
-        update's place, or an update that failed; and a few dozen
-        non-security updates, a few with a suffix."""
+        """A machine's hotfix names: its image's non-security updates (a
+        few with a suffix) and the first k updates, most machines a few
+        behind the newest; about 2% with a replacement installed in one
+        update's place, and 2% with one update that failed. Machines of
+        one image and k are alike, as a site's are: the page groups them."""
+        image = rng.choices(range(len(IMAGE_SHARES)),
+                            weights=IMAGE_SHARES)[0]
         if rng.random() < 0.15:  # forgotten in a corner
             k = rng.randint(0, len(self.sequence))
         else:
             k = max(0, len(self.sequence) - int(rng.expovariate(1 / 6)))
-        names = set()
-        for number in self.sequence[:k]:
-            roll = rng.random()
-            if roll < 0.03:
-                continue
-            later = self.replacements[number]
-            if roll < 0.08 and later:
-                number = rng.choice(later)
-            names.add("KB%d" % number)
-        count = rng.randint(OTHER_FEWEST, OTHER_MOST)
-        for number in rng.sample(self.others, count):
+        numbers = list(self.sequence[:k])
+        roll = rng.random()
+        if numbers and roll < 0.02:
+            at = rng.randrange(len(numbers))
+            later = self.replacements[numbers[at]]
+            if later:
+                numbers[at] = rng.choice(later)
+        elif numbers and roll < 0.04:
+            numbers.pop(rng.randrange(len(numbers)))
+        names = {"KB%d" % number for number in numbers}
+        for number in self.images[image]:
             suffix = ["", "", "", "", "", "", "-v2", "-IE8"][number % 8]
             names.add("KB%d%s" % (number, suffix))
         return names
