@@ -85,7 +85,7 @@ int WriteTable(const Options& options, const Judgement& judgement,
     const WindowsRelease release = WindowsReleaseOf(report.os);
     report.windows = release.Display();
     if (!judgement.baseline.empty()) {
-      verdicts = judgement.baseline.Judge(report, release);
+      judgement.baseline.Judge(report, release, verdicts);
     }
     problems = MarkStale(stale, report, errors) || problems;
     writer->Add(report, release, verdicts);

@@ -437,9 +437,7 @@ std::vector<const std::string*> Baseline::ListedFixes(
   return listed;
 }
 
-Verdict Baseline::JudgeRule(const Rule& rule,
-                            const std::vector<const std::string*>& listed,
-                            bool complete) const {
+Verdict Baseline::FixedVerdict(const Rule& rule) {
   switch (rule.outcome) {
     case Outcome::kNoUpdate:
       return Verdict{VerdictState::kNoUpdate, std::string_view()};
@@ -449,6 +447,12 @@ Verdict Baseline::JudgeRule(const Rule& rule,
       return Verdict{VerdictState::kInstalled, kServicePackHotfix};
     case Outcome::kFixes: break;
   }
+  return Verdict();
+}
+
+Verdict Baseline::JudgeFixes(const Rule& rule,
+                             const std::vector<const std::string*>& listed,
+                             bool complete) {
   for (std::size_t fix : rule.fixes) {
     if (listed[fix]) return Verdict{VerdictState::kInstalled, *listed[fix]};
   }
@@ -459,38 +463,50 @@ Verdict Baseline::JudgeRule(const Rule& rule,
 
 std::vector<Verdict> Baseline::Judge(const MachineReport& report,
                                      const WindowsRelease& release) const {
-  std::vector<Verdict> verdicts(requirements_.size());
-  if (report.status == ReportStatus::kUnreadable || !release.known()) {
-    return verdicts;
-  }
-  const std::vector<const std::string*> listed = ListedFixes(report);
-  const bool complete = report.status == ReportStatus::kComplete;
-  const std::vector<int>& rules = RulesAt(release);
-  for (std::size_t i = 0; i < requirements_.size(); ++i) {
-    verdicts[i] = rules[i] < 0
-                      ? Verdict{VerdictState::kNotCovered, std::string_view()}
-                      : JudgeRule(RulesFor(i, release.windows)[rules[i]],
-                                  listed, complete);
-  }
+  std::vector<Verdict> verdicts;
+  Judge(report, release, verdicts);
   return verdicts;
 }
 
-const std::vector<int>& Baseline::RulesAt(const WindowsRelease& release) const {
+void Baseline::Judge(const MachineReport& report, const WindowsRelease& release,
+                     std::vector<Verdict>& verdicts) const {
+  if (report.status == ReportStatus::kUnreadable || !release.known()) {
+    verdicts.assign(requirements_.size(), Verdict());
+    return;
+  }
+  const LevelRules& level = RulesAt(release);
+  verdicts.assign(level.fixed.begin(), level.fixed.end());
+  if (level.byFixes.empty()) return;
+  const std::vector<const std::string*> listed = ListedFixes(report);
+  const bool complete = report.status == ReportStatus::kComplete;
+  for (std::size_t i : level.byFixes) {
+    verdicts[i] = JudgeFixes(RulesFor(i, release.windows)[level.rule[i]],
+                             listed, complete);
+  }
+}
+
+const Baseline::LevelRules& Baseline::RulesAt(
+    const WindowsRelease& release) const {
   const auto key =
       std::make_pair(static_cast<int>(release.windows), release.servicePack);
   const auto found = rulesAt_.find(key);
   if (found != rulesAt_.end()) return found->second;
-  std::vector<int>& rules = rulesAt_[key];
-  rules.assign(requirements_.size(), -1);
+  LevelRules& level = rulesAt_[key];
+  level.rule.assign(requirements_.size(), -1);
+  level.fixed.assign(requirements_.size(),
+                     Verdict{VerdictState::kNotCovered, std::string_view()});
   for (std::size_t i = 0; i < requirements_.size(); ++i) {
     const std::vector<Rule>& candidates = RulesFor(i, release.windows);
     for (std::size_t r = 0; r < candidates.size(); ++r) {
       if (release.servicePack >= candidates[r].lowest &&
           release.servicePack <= candidates[r].highest) {
-        rules[i] = static_cast<int>(r);
+        level.rule[i] = static_cast<int>(r);
+        level.fixed[i] = FixedVerdict(candidates[r]);
+        if (candidates[r].outcome == Outcome::kFixes)
+          level.byFixes.push_back(i);
         break;
       }
     }
   }
-  return rules;
+  return level;
 }

@@ -87,6 +87,9 @@ class Baseline {
   // `release` is WindowsReleaseOf(report.os), which the caller shows too.
   std::vector<Verdict> Judge(const MachineReport& report,
                              const WindowsRelease& release) const;
+  // The same into `verdicts`, whose memory a fleet's machines share.
+  void Judge(const MachineReport& report, const WindowsRelease& release,
+             std::vector<Verdict>& verdicts) const;
 
  private:
   enum class Outcome { kFixes, kNoUpdate, kNotAffected, kInServicePack };
@@ -108,22 +111,33 @@ class Baseline {
   // For each of fixKeys_, the entry of the report that names it, or null.
   std::vector<const std::string*> ListedFixes(
       const MachineReport& report) const;
-  Verdict JudgeRule(const Rule& rule,
-                    const std::vector<const std::string*>& listed,
-                    bool complete) const;
+  // The verdict of a rule that does not name fixes.
+  static Verdict FixedVerdict(const Rule& rule);
+  // The verdict of a rule that names fixes, by the report's.
+  static Verdict JudgeFixes(const Rule& rule,
+                            const std::vector<const std::string*>& listed,
+                            bool complete);
 
   std::vector<BaselineRequirement> requirements_;
   // The files that gave each requirement, the one it was taken from last.
   std::vector<std::vector<std::string>> sources_;
   std::unordered_map<std::string, std::size_t> requirementIndex_;  // by ID
   std::vector<std::string> filesWithHiddenCharacters_;
-  // Which of its rules for the Windows holds for the level, for each
-  // requirement (-1: none), found once: a fleet has few Windows and levels
-  // and many machines.
-  const std::vector<int>& RulesAt(const WindowsRelease& release) const;
+  // A level's rules, found once: a fleet has few Windows and levels and
+  // many machines.
+  struct LevelRules {
+    // Which of its rules for the Windows holds for the level, for each
+    // requirement (-1: none).
+    std::vector<int> rule;
+    // The verdicts that the report's hotfixes cannot change (no rule, "no
+    // update", ...), by requirement; unknown where they decide.
+    std::vector<Verdict> fixed;
+    std::vector<std::size_t> byFixes;  // the requirements where they decide
+  };
+  const LevelRules& RulesAt(const WindowsRelease& release) const;
 
   std::vector<std::vector<Rule>> rules_;  // kWindowsCount per requirement
-  mutable std::map<std::pair<int, int>, std::vector<int>> rulesAt_;
+  mutable std::map<std::pair<int, int>, LevelRules> rulesAt_;
   std::vector<std::string> fixKeys_;  // every fix named, once
   std::unordered_map<std::string, std::size_t> fixIndex_;
 };

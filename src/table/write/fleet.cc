@@ -16,7 +16,8 @@ void SortUnique(std::vector<std::size_t>& columns) {
 FleetBuilder::FleetBuilder(const RequiredHotfixes& required,
                            const Baseline& baseline) {
   fleet_.requirements = baseline.requirements();
-  FindingText(std::string_view());
+  fleet_.findingTexts.emplace_back();  // the text of most verdicts
+  lastFindingTexts_.assign(fleet_.requirements.size(), 0);
   for (const std::string& name : required.names()) {
     const std::size_t column = ColumnOf(name);
     fleet_.columns[column].required = true;
@@ -36,11 +37,21 @@ std::size_t FleetBuilder::ColumnOf(const std::string& name) {
   return column;
 }
 
-std::uint32_t FleetBuilder::FindingText(std::string_view text) {
-  const auto index = static_cast<std::uint32_t>(fleet_.findingTexts.size());
-  const auto added = findingTextIndex_.emplace(std::string(text), index);
-  if (added.second) fleet_.findingTexts.emplace_back(text);
-  return added.first->second;
+// Called for every machine and requirement: most verdicts have no text,
+// and most of the rest have the text the requirement's verdict had on the
+// machine before, which is tried before any lookup.
+std::uint32_t FleetBuilder::FindingText(std::size_t requirement,
+                                        std::string_view text) {
+  if (text.empty()) return 0;
+  std::uint32_t& last = lastFindingTexts_[requirement];
+  if (fleet_.findingTexts[last] == text) return last;
+  findingKey_.assign(text.data(), text.size());
+  const auto found = findingTextIndex_.find(findingKey_);
+  if (found != findingTextIndex_.end()) return last = found->second;
+  last = static_cast<std::uint32_t>(fleet_.findingTexts.size());
+  findingTextIndex_.emplace(findingKey_, last);
+  fleet_.findingTexts.emplace_back(text);
+  return last;
 }
 
 void FleetBuilder::Add(const MachineReport& report,
@@ -54,8 +65,9 @@ void FleetBuilder::Add(const MachineReport& report,
   machine.windows = report.windows;
   machine.release = release;
   machine.findings.reserve(verdicts.size());
-  for (const Verdict& verdict : verdicts) {
-    machine.findings.push_back({verdict.state, FindingText(verdict.hotfix)});
+  for (std::size_t r = 0; r < verdicts.size(); ++r) {
+    machine.findings.push_back(
+        {verdicts[r].state, FindingText(r, verdicts[r].hotfix)});
   }
   machine.problem = report.problem;
   machine.reported = report.reported;

@@ -58,13 +58,16 @@ class FleetBuilder {
 
  private:
   std::size_t ColumnOf(const std::string& name);
-  std::uint32_t FindingText(std::string_view text);
+  // The text's index in findingTexts, where it is added if new.
+  std::uint32_t FindingText(std::size_t requirement, std::string_view text);
 
   Fleet fleet_;
   std::vector<std::string> keys_;  // of each column
   std::unordered_map<std::string, std::size_t> columnByKey_;
   std::vector<std::size_t> requiredColumns_;
   std::unordered_map<std::string, std::uint32_t> findingTextIndex_;
+  std::string findingKey_;  // the text looked up, its buffer kept
+  std::vector<std::uint32_t> lastFindingTexts_;  // by requirement
 };
 
 #endif  // HOTFIXES_TABLE_WRITE_FLEET_H_

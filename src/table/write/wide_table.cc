@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -159,6 +160,21 @@ void AppendHeader(const Fleet& fleet, const WideColumns& chosen,
   row += '\n';
 }
 
+// ",missing": the cell of a machine and requirement, written for every
+// one of them, its length known.
+std::string_view VerdictCell(VerdictState state) {
+  static const std::vector<std::string> kCells = [] {
+    std::vector<std::string> cells;
+    // The states in their order, the last one unknown.
+    for (int s = 0; s <= static_cast<int>(VerdictState::kUnknown); ++s) {
+      cells.push_back(std::string(",") +
+                      VerdictStateName(static_cast<VerdictState>(s)));
+    }
+    return cells;
+  }();
+  return kCells[static_cast<std::size_t>(state)];
+}
+
 void AppendRow(const Fleet& fleet, const WideColumns& chosen,
                const FleetMachine& machine, std::string& row) {
   row.clear();
@@ -171,7 +187,7 @@ void AppendRow(const Fleet& fleet, const WideColumns& chosen,
   row += machine.reported;
   if (!fleet.requirements.empty()) {
     for (std::size_t r : chosen.shown) {
-      row.append(",").append(VerdictStateName(machine.findings[r].state));
+      row.append(VerdictCell(machine.findings[r].state));
     }
   } else {
     auto present = machine.present.begin();
