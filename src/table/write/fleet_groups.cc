@@ -32,15 +32,7 @@ std::vector<PatchLevel> LevelsOf(const Fleet& fleet,
     if (found.second) levels.emplace_back();
     levels[found.first->second].machines.push_back(m);
   }
-  std::stable_sort(levels.begin(), levels.end(),
-                   [&fleet](const PatchLevel& a, const PatchLevel& b) {
-                     const FleetMachine& x = fleet.machines[a.machines[0]];
-                     const FleetMachine& y = fleet.machines[b.machines[0]];
-                     if (x.release.servicePack != y.release.servicePack) {
-                       return x.release.servicePack < y.release.servicePack;
-                     }
-                     return a.machines.size() > b.machines.size();
-                   });
+  SortLevels(fleet, levels);
   return levels;
 }
 
@@ -95,4 +87,16 @@ std::vector<WindowsSection> GroupFleet(const Fleet& fleet) {
     sections.back().columns = ColumnsOf(fleet, sections.back().levels);
   }
   return sections;
+}
+
+void SortLevels(const Fleet& fleet, std::vector<PatchLevel>& levels) {
+  std::stable_sort(levels.begin(), levels.end(),
+                   [&fleet](const PatchLevel& a, const PatchLevel& b) {
+                     const FleetMachine& x = fleet.machines[a.machines[0]];
+                     const FleetMachine& y = fleet.machines[b.machines[0]];
+                     if (x.release.servicePack != y.release.servicePack) {
+                       return x.release.servicePack < y.release.servicePack;
+                     }
+                     return a.machines.size() > b.machines.size();
+                   });
 }

@@ -44,4 +44,8 @@ struct WindowsSection {
 // last.
 std::vector<WindowsSection> GroupFleet(const Fleet& fleet);
 
+// Lower service packs first, then the levels of more machines; the
+// order among equals is kept.
+void SortLevels(const Fleet& fleet, std::vector<PatchLevel>& levels);
+
 #endif  // HOTFIXES_TABLE_WRITE_FLEET_GROUPS_H_

@@ -332,15 +332,7 @@ std::vector<PatchLevel> FindingRows(const Fleet& fleet,
   }
   for (PatchLevel& row : rows)
     std::sort(row.machines.begin(), row.machines.end());
-  std::stable_sort(rows.begin(), rows.end(),
-                   [&fleet](const PatchLevel& a, const PatchLevel& b) {
-                     const FleetMachine& x = fleet.machines[a.machines[0]];
-                     const FleetMachine& y = fleet.machines[b.machines[0]];
-                     if (x.release.servicePack != y.release.servicePack) {
-                       return x.release.servicePack < y.release.servicePack;
-                     }
-                     return a.machines.size() > b.machines.size();
-                   });
+  SortLevels(fleet, rows);
   return rows;
 }
 
