@@ -6,11 +6,12 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --report
 
 build_log=$(mktemp)
 trap 'rm -f "$build_log"' EXIT
-if ! { cmake --preset windows-x64 && cmake --build --preset windows-x64; } \
+if ! { cmake --preset windows-x64 &&
+      cmake --build --preset windows-x64 --target hotfixes; } \
     >"$build_log" 2>&1; then
   cat "$build_log" >&2
   echo "report: building hotfixes.exe failed" >&2

@@ -20,6 +20,8 @@ set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 loader=${HOTFIXES_WINE32_LOADER:-/usr/lib/wine/wine}
+# Why install-deps.sh could not install the 32-bit Wine, when it could not.
+wine32_missing=${HOTFIXES_DEPS_STATE_DIR:-build/install-deps}/wine32-missing
 binfmt=/proc/sys/fs/binfmt_misc
 handler=$binfmt/qemu-i386
 qemu=/usr/bin/qemu-i386
@@ -46,6 +48,16 @@ try_loader() {
   esac
 }
 
+# Why the 32-bit Wine loader does not run: install-deps.sh's reason where
+# it could not install it.
+loader_failure() {
+  if [[ ! -x $loader && -s $wine32_missing ]]; then
+    head -n 1 "$wine32_missing"
+  else
+    echo "the 32-bit Wine loader $loader does not run"
+  fi
+}
+
 probe() {
   # Our handler is registered only where the kernel refused, and once it is,
   # every 32-bit program goes through it.
@@ -53,7 +65,7 @@ probe() {
     if try_loader; then
       echo "emulated: $refused; qemu-i386 runs them, slowly"
     else
-      echo "none: $refused, and qemu-i386 fails to run $loader"
+      echo "none: $refused, and qemu-i386 fails to run $loader: $(loader_failure)"
     fi
     return
   fi
@@ -61,7 +73,7 @@ probe() {
   case $? in
     0) echo "native: the kernel runs 32-bit programs" ;;
     1) echo "none: $refused" ;;
-    *) echo "none: the 32-bit Wine loader $loader does not run" ;;
+    *) echo "none: $(loader_failure)" ;;
   esac
 }
 
