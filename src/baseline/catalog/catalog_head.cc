@@ -55,8 +55,12 @@ const char* const kHowDecided[] = {
     "updates satisfies the rule. SP2 joins x86, x64 and R2 alike. SP0 is "
     "the x86 release without a service pack. Windows XP x64 without a "
     "service pack is judged at SP0 and SP1 alike.",
-    "An update of a component is listed as KB123456-IE8 and the like, "
-    "which satisfies KB123456.",
+    "A rule names each update by its KB number. A machine's HotFix key "
+    "may write more on after the number, for a component's package or a "
+    "re-release: KB975558_WM8, KB978695_WM9, KB2510531-IE8, KB2536276-v2, "
+    "KB893803v2, KB2803821-v2_WM9; each satisfies the rule of its number, "
+    "as Q147222 satisfies KB147222. Another number (KB9755580) does not, "
+    "nor a name that is no Q or KB and a number.",
     "The data has errors of its own: this baseline is text; correct a rule "
     "by hand where you know better.",
 };
