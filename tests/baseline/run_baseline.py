@@ -7,7 +7,8 @@ code, standard output and standard error.
 
 GROUP is one of: real-rows (rows copied from Microsoft's bulletin data, in
 both header forms, read from their CSV and from the .xlsx LibreOffice Calc
-makes of it: the same rows, the expected ones), bad-input (files that are
+makes of it: the same rows, the expected ones; their components listed,
+and a --component that takes none of them), bad-input (files that are
 no bulletin data, damaged or hostile workbooks: exit 2 with one line and
 nothing on standard output; rows that cannot be read: left out, each named)
 and usage (command lines the program refuses, --help, --version)."""
@@ -85,10 +86,26 @@ def check_real_rows(arguments, folder):
         expect(problems, name + ": the .xlsx's baseline",
                without_file_lines(outputs[-1]),
                without_file_lines(outputs[-2]))
-    code, _, err = run([arguments.program] + [
-        os.path.join(arguments.data, name + ".csv") for name in DATA_FILES])
+    both = [os.path.join(arguments.data, name + ".csv") for name in DATA_FILES]
+    code, _, err = run([arguments.program] + both)
     expect(problems, "both files: exit code", code, 0)
     expect(problems, "both files: errors", err, b"")
+    # The components to choose from, and one that a version number cut
+    # short does not take: said on standard error as in the head.
+    expect(problems, "--components", run([arguments.program, "--components"]
+                                         + both),
+           (0, b"# The Affected Components of the rows for Windows NT 4.0 "
+            b"to Server 2003,\r\n# with their rows: give one to --component "
+            b"as written here.\r\n     1  Microsoft XML Core Services 3.0"
+            b"\r\n", b""))
+    code, out, err = run([arguments.program, "--component",
+                          "Microsoft XML Core Services 3"] + both)
+    expect(problems, "a --component that takes nothing", (code, err), (
+        0, PROGRAM + b"--component \"Microsoft XML Core Services 3\" took no "
+        b"row: no Windows component of the data starts with it up to a "
+        b"word's end (--components lists them)\r\n"))
+    expect(problems, "its head says so",
+           b'#   "Microsoft XML Core Services 3" took nothing:' in out, True)
     return problems
 
 
@@ -227,9 +244,13 @@ def check_bad_input(arguments, folder):
 
 def check_usage(arguments, folder):
     problems = []
-    usage = b" (usage: hotfixes-baseline [--component TEXT]... FILE...)\r\n"
+    usage = (b" (usage: hotfixes-baseline [--component TEXT]... FILE... | "
+             b"--components FILE...)\r\n")
     for command, message in (
             ([], b"no bulletin data file given"),
+            (["--components"], b"no bulletin data file given"),
+            (["--components", "--component", "x", "x.csv"],
+             b"--components lists the components; it takes no --component"),
             (["--component"], b"--component needs a text"),
             (["--component", "", "x.csv"], b"--component needs a text"),
             (["--sheet", "x.csv"], b"unknown option --sheet")):
@@ -247,7 +268,8 @@ def check_usage(arguments, folder):
     expect(problems, "--help: exit code and errors", (code, err), (0, b""))
     expect(problems, "--help: usage line", lines[0], usage[2:-3])
     expect(problems, "--help: fits one screen", len(lines) <= 25, True)
-    for word in (b"--component TEXT", b"FILE", b"Exit codes", b"  4  "):
+    for word in (b"--component TEXT", b"--components", b"FILE",
+                 b"Exit codes", b"  4  "):
         expect(problems, "--help names " + word.decode(), word in out, True)
     return problems
 
