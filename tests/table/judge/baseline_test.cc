@@ -339,12 +339,26 @@ TEST(BaselineTest, ShippedWormBulletins) {
   };
   const char kW2kSp4[] =
       "Windows 2000 Professional Service Pack 4 (Build 2195)";
+  const char k2003Sp2[] =
+      "Windows .NET Server 2003 family, Standard Edition Service Pack 2 "
+      "(Build 3790)";
   const Case cases[] = {
       {kXpSp1, "", "MS08-067", "no update"},
       {kXpSp3, "KB4012598", "MS08-067", "missing"},
       {kXpSp3, "KB4012598", "MS17-010", "installed"},
       {kXpSp3, "", "MS03-026", "installed"},
       {kW2kSp4, "", "MS17-010", "no update"},
+      // Levels a service pack settles, and levels that got no update.
+      {kXpSp3, "", "MS05-039", "installed"},
+      {kXpSp3, "", "MS06-040", "installed"},
+      {k2003Sp2, "", "MS06-040", "installed"},
+      {"Windows XP Professional Service Pack 2 (Build 2600)", "KB4500331",
+       "CVE-2019-0708", "no update"},
+      {"Windows .NET Server 2003 family, Standard Edition Service Pack 1 "
+       "(Build 3790)",
+       "", "CVE-2019-0708", "no update"},
+      {kW2kSp4, "", "CVE-2019-0708", "not covered"},
+      {kXpSp3, "KB4500331", "CVE-2019-0708", "installed"},
       {kNt4Sp6a, "Q823980", "MS03-026", "installed"},
       {"Windows NT product family? Professional Service Pack 1 (Build 7601)",
        "KB4012212", "", "not covered"},
