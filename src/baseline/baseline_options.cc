@@ -1,7 +1,8 @@
 #include "baseline/baseline_options.h"
 
 const char kBaselineUsage[] =
-    "usage: hotfixes-baseline [--component TEXT]... FILE...";
+    "usage: hotfixes-baseline [--component TEXT]... FILE... | --components "
+    "FILE...";
 
 BaselineOptions ParseBaselineArguments(
     const std::vector<std::string>& arguments) {
@@ -22,12 +23,18 @@ BaselineOptions ParseBaselineArguments(
         throw BaselineUsageError{"--component needs a text"};
       }
       options.components.push_back(arguments[++i]);
+    } else if (argument == "--components") {
+      options.listComponents = true;
     } else {
       throw BaselineUsageError{"unknown option " + argument};
     }
   }
   if (!options.help && !options.version && options.files.empty()) {
     throw BaselineUsageError{"no bulletin data file given"};
+  }
+  if (options.listComponents && !options.components.empty()) {
+    throw BaselineUsageError{
+        "--components lists the components; it takes no --component"};
   }
   return options;
 }
@@ -40,23 +47,23 @@ Bulletin Data": BulletinSearch.xlsx, BulletinSearch2001-2008.xlsx) and
 writes a baseline for hotfixes-table --baseline to standard output.
 
   FILE              an .xlsx workbook as Microsoft publishes it, or a CSV
-                    of its sheet as Excel or LibreOffice save it (UTF-8);
-                    the content tells which. Several files make one
-                    baseline; a bulletin in more than one is read from the
-                    first.
+                    of its sheet (UTF-8): the content tells which; a
+                    bulletin in several FILEs is read from the first
   --component TEXT  also the rows of components whose Affected Component
-                    starts with TEXT (letter case ignored), for example
-                    "Windows Internet Explorer 8"; may be given again
+                    starts with TEXT up to a word's end, letter case
+                    ignored ("Windows Media Format Runtime 9": not 9.5);
+                    may be given again; the head lists what each took
+  --components      list the Windows rows' components with their rows
   --help            this text
   --version         the program's version
 
 Rows that cannot be read are left out, each named on standard error.
 
 Exit codes:
-  0  the baseline was written
+  0  the baseline (or list) was written
   2  usage error, or a FILE cannot be read: nothing is written to
      standard output
-  4  the baseline could not be written whole
+  4  the baseline (or list) could not be written whole
 )";
   out << kBaselineUsage;
   for (const char* c = kHelp; *c != '\0'; ++c) {

@@ -9,6 +9,7 @@
 
 struct BaselineOptions {
   std::vector<std::string> components;  // each --component TEXT
+  bool listComponents = false;          // --components
   std::vector<std::string> files;
   bool help = false;
   bool version = false;
@@ -19,7 +20,7 @@ struct BaselineUsageError {
   std::string message;
 };
 
-// The usage line, without its line end.
+// The usage lines, without their last line end.
 extern const char kBaselineUsage[];
 
 BaselineOptions ParseBaselineArguments(

@@ -36,8 +36,19 @@ void ReportBadRows(const std::string& shown, const BulletinFileFacts& facts,
   }
 }
 
-// Reads every file into the catalog, then writes the baseline: nothing is
-// written unless every file could be read.
+// Each --component that took no row: a mistyped name must not pass
+// unseen in a head nobody reads.
+void ReportComponentsTakingNothing(const Catalog& catalog, TextOutput& errors) {
+  for (const std::string& component : catalog.ComponentsTakingNothing()) {
+    errors << "hotfixes-baseline: --component \"" << Visible(component)
+           << "\" took no row: no Windows component of the data starts with "
+              "it up to a word's end (--components lists them)\r\n";
+  }
+}
+
+// Reads every file into the catalog, then writes the baseline, or with
+// --components the list of components: nothing is written unless every
+// file could be read.
 int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
   Catalog catalog(options.components);
   std::vector<BulletinFileFacts> files;
@@ -55,10 +66,16 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
     files.push_back(std::move(facts));
   }
   TextOutput out(STD_OUTPUT_HANDLE);
-  catalog.Write(files, out);
+  if (options.listComponents) {
+    catalog.WriteComponents(out);
+  } else {
+    ReportComponentsTakingNothing(catalog, errors);
+    catalog.Write(files, out);
+  }
   out.Flush();
   if (out.error() != 0) {
-    errors << "hotfixes-baseline: cannot write the baseline: "
+    errors << "hotfixes-baseline: cannot write the "
+           << (options.listComponents ? "list" : "baseline") << ": "
            << DescribeSystemError(out.error()) << "\r\n";
     return kBaselineOutputFailed;
   }

@@ -1,6 +1,7 @@
 // hotfixes-baseline: Microsoft's bulletin data turned into a baseline.
 //
 //   hotfixes-baseline [--component TEXT]... FILE... > baseline.txt
+//   hotfixes-baseline --components FILE...    (the components to choose from)
 #ifndef HOTFIXES_BASELINE_BASELINE_PROGRAM_H_
 #define HOTFIXES_BASELINE_BASELINE_PROGRAM_H_
 

@@ -7,12 +7,17 @@ code, standard output and standard error.
 
 GROUP is one of: real-rows (rows copied from Microsoft's bulletin data, in
 both header forms, read from their CSV and from the .xlsx LibreOffice Calc
-makes of it: the same rows, the expected ones), bad-input (files that are
+makes of it: the same rows, the expected ones; their components listed,
+and a --component that takes none of them), bad-input (files that are
 no bulletin data, damaged or hostile workbooks: exit 2 with one line and
 nothing on standard output; rows that cannot be read: left out, each named)
-and usage (command lines the program refuses, --help, --version)."""
+usage (command lines the program refuses, --help, --version) and
+real-machines (real machines' hotfix lists, with the names Windows Media,
+Internet Explorer and re-releases give, judged by a catalog of real rows
+with hotfixes-table: every verdict on them as their numbers' fixes')."""
 
 import argparse
+import csv
 import io
 import os
 import re
@@ -85,10 +90,167 @@ def check_real_rows(arguments, folder):
         expect(problems, name + ": the .xlsx's baseline",
                without_file_lines(outputs[-1]),
                without_file_lines(outputs[-2]))
-    code, _, err = run([arguments.program] + [
-        os.path.join(arguments.data, name + ".csv") for name in DATA_FILES])
+    both = [os.path.join(arguments.data, name + ".csv") for name in DATA_FILES]
+    code, _, err = run([arguments.program] + both)
     expect(problems, "both files: exit code", code, 0)
     expect(problems, "both files: errors", err, b"")
+    # The components to choose from, and one that a version number cut
+    # short does not take: said on standard error as in the head.
+    expect(problems, "--components", run([arguments.program, "--components"]
+                                         + both),
+           (0, b"# The Affected Components of the rows for Windows NT 4.0 "
+            b"to Server 2003,\r\n# with their rows: give one to --component "
+            b"as written here.\r\n     1  Microsoft XML Core Services 3.0"
+            b"\r\n", b""))
+    code, out, err = run([arguments.program, "--component",
+                          "Microsoft XML Core Services 3"] + both)
+    expect(problems, "a --component that takes nothing", (code, err), (
+        0, PROGRAM + b"--component \"Microsoft XML Core Services 3\" took no "
+        b"row: no Windows component of the data starts with it up to a "
+        b"word's end (--components lists them)\r\n"))
+    expect(problems, "its head says so",
+           b'#   "Microsoft XML Core Services 3" took nothing:' in out, True)
+    return problems
+
+
+# The HotFix keys of a real Windows XP Professional SP3 machine, as Windows'
+# own tools listed its registry (wmic qfe; published as test data of an
+# exploit suggester, bitsadmin/wesng, validation/xp_sp3_x86_professional_
+# en-us_qfe.txt), in the registry's order. Windows Media's updates carry
+# _WM8 or _WM9, Internet Explorer 8's -IE8, re-releases -v2, one both.
+REAL_XP_SP3 = [
+    "KB2115168", "KB2229593", "KB2296011", "KB2345886", "KB2347290",
+    "KB2378111_WM9", "KB2387149", "KB2393802", "KB2419632", "KB2423089",
+    "KB2443105", "KB2478960", "KB2478971", "KB2479943", "KB2481109",
+    "KB2483185", "KB2485663", "KB2506212", "KB2507938", "KB2508429",
+    "KB2509553", "KB2510531-IE8", "KB2510581", "KB2535512", "KB2536276-v2",
+    "KB2544893-v2", "KB2564958", "KB2566454", "KB2570947", "KB2584146",
+    "KB2585542", "KB2592799", "KB2598479", "KB2603381", "KB2619339",
+    "KB2620712", "KB2631813", "KB2653956", "KB2655992", "KB2659262",
+    "KB2661637", "KB2676562", "KB2686509", "KB2691442", "KB2698365",
+    "KB2705219-v2", "KB2712808", "KB2719985", "KB2723135-v2", "KB2727528",
+    "KB2749655", "KB2757638", "KB2770660", "KB2780091", "KB2802968",
+    "KB2803821-v2_WM9", "KB2807986", "KB2813345", "KB2820917", "KB2834886",
+    "KB2847311", "KB2850869", "KB2859537", "KB2862152", "KB2862330",
+    "KB2862335", "KB2864063", "KB2868626", "KB2876217", "KB2876331",
+    "KB2879017", "KB2892075", "KB2893294", "KB2898715", "KB2900986",
+    "KB2904266", "KB2909212", "KB2909921-IE8", "KB2914368", "KB2916036",
+    "KB2922229", "KB2929961", "KB2930275", "KB2934207", "KB898461",
+    "KB923561", "KB946648", "KB950762", "KB950974", "KB951376-v2", "KB951978",
+    "KB952004", "KB952069_WM9", "KB952287", "KB952954", "KB954155_WM9",
+    "KB955759", "KB956572", "KB956844", "KB959426", "KB960803", "KB960859",
+    "KB968389", "KB969059", "KB970430", "KB971029", "KB971657", "KB972270",
+    "KB973507", "KB973540_WM9", "KB973815", "KB973869", "KB973904",
+    "KB974112", "KB974318", "KB974392", "KB974571", "KB975025", "KB975467",
+    "KB975558_WM8", "KB975560", "KB975713", "KB977816", "KB977914",
+    "KB978338", "KB978542", "KB978695_WM9", "KB978706", "KB979309",
+    "KB979482", "KB979687", "KB981997", "KB982132", "KB982665", "Q147222"]
+# What an XP x64 SP2 and a Server 2003 R2 SP2 machine were found to list
+# besides: Windows Media's MPEG-4 codec update as KB975558_WM8 on all
+# three, Windows Installer 3.1 v2 as KB893803v2.
+REAL_MACHINES = [
+    ("XPSP3-REAL", "Windows XP Professional Service Pack 3 (Build 2600)",
+     REAL_XP_SP3),
+    ("XP64-SP2", "Windows .NET Server 2003 family, Professional Service "
+     "Pack 2 (Build 3790)", ["KB975558_WM8"]),
+    ("W2K3R2-SP2", "Windows .NET Server 2003 family, Standard Edition "
+     "Service Pack 2 (Build 3790)", ["KB893803v2", "KB975558_WM8"]),
+]
+# The components those machines have (Windows Media Player 9 on XP).
+REAL_COMPONENTS = ["Windows Media Format Runtime",
+                   "Microsoft Windows Media Player 9 Series", "Asycfilt.dll"]
+# The verdicts a name with something written on after its number decides:
+# each was "missing" while only a "-" part was read as a variant.
+REAL_VERDICTS = [
+    ("XPSP3-REAL", "MS08-076", "installed", "KB952069_WM9"),
+    ("XPSP3-REAL", "MS09-047", "installed", "KB978695_WM9"),
+    ("XPSP3-REAL", "MS10-033-KB978695", "installed", "KB978695_WM9"),
+    ("XPSP3-REAL", "MS10-033-KB979482", "installed", "KB979482"),
+    ("XPSP3-REAL", "MS10-027", "installed", "KB2378111_WM9"),
+    ("XPSP3-REAL", "MS10-082", "installed", "KB2378111_WM9"),
+    ("XPSP3-REAL", "MS10-062", "installed", "KB975558_WM8"),
+    ("XPSP3-REAL", "MS11-043", "installed", "KB2536276-v2"),
+    ("XPSP3-REAL", "MS12-054-KB2705219", "installed", "KB2705219-v2"),
+    ("XP64-SP2", "MS10-062", "installed", "KB975558_WM8"),
+    ("XP64-SP2", "MS10-033-KB978695", "missing", "KB978695"),
+    ("W2K3R2-SP2", "MS10-062", "installed", "KB975558_WM8"),
+]
+FIX = re.compile(r"(?:Q|KB)([0-9]+)", re.IGNORECASE)
+
+
+def real_report(os_line, names):
+    lines = "".join("[%s] Update for Windows (%s)\r\n" % (name, name)
+                    for name in names)
+    return ("Hotfix inventory for Windows NT\r\nhotfixes.exe Ver.0.6.12.21\r\n"
+            "\r\n%s\r\n\r\n%s\r\nFound %d Hot-Fix\r\n"
+            % (os_line, lines, len(names))).encode("ascii")
+
+
+def fix_of(name):
+    """The article number a name starts with, or None."""
+    match = FIX.match(name)
+    return match.group(1) if match else None
+
+
+def check_real_machines(arguments, folder):
+    """Real machines' hotfix lists judged by a catalog of real rows: every
+    verdict a variant's name decides is the one its number's fix gives, no
+    machine is missing a fix it lists under another name, and --require
+    with the bare numbers finds nothing lacking."""
+    problems = []
+    rows = os.path.join(arguments.data, "bulletins-real-machines.csv")
+    command = [arguments.program]
+    for component in REAL_COMPONENTS:
+        command += ["--component", component]
+    code, catalog, err = run(command + [rows])
+    expect(problems, "catalog: exit code and errors", (code, err), (0, b""))
+    expect(problems, "catalog: what each --component took",
+           b"# Components included (--component):\r\n"
+           b'#   "Windows Media Format Runtime" took:\r\n'
+           b"#     Windows Media Format Runtime: 6 rows\r\n"
+           b"#     Windows Media Format Runtime 11: 6 rows\r\n"
+           b"#     Windows Media Format Runtime 9: 1 row\r\n"
+           b"#     Windows Media Format Runtime 9.5: 12 rows\r\n"
+           b'#   "Microsoft Windows Media Player 9 Series" took:\r\n'
+           b"#     Microsoft Windows Media Player 9 Series: 2 rows\r\n"
+           b'#   "Asycfilt.dll" took:\r\n'
+           b"#     Asycfilt.dll (COM component): 4 rows\r\n" in catalog, True)
+    with open(os.path.join(folder, "catalog.txt"), "wb") as file:
+        file.write(catalog)
+    reports = os.path.join(folder, "reports")
+    os.mkdir(reports)
+    for machine, os_line, names in REAL_MACHINES:
+        with open(os.path.join(reports, machine + ".txt"), "wb") as file:
+            file.write(real_report(os_line, names))
+    code, table, err = run([arguments.table, "--baseline", "catalog.txt",
+                            reports], cwd=folder)
+    findings = list(csv.DictReader(io.StringIO(table.decode("utf-8"),
+                                               newline="")))
+    verdicts = {(row["machine"], row["requirement"]):
+                (row["state"], row["hotfix"]) for row in findings}
+    for machine, requirement, state, hotfix in REAL_VERDICTS:
+        expect(problems, "%s %s" % (machine, requirement),
+               verdicts.get((machine, requirement)), (state, hotfix))
+    listed = {machine: {fix_of(name) for name in names}
+              for machine, _, names in REAL_MACHINES}
+    for row in findings:
+        if row["state"] == "missing":
+            wrong = {fix_of(fix) for fix in row["hotfix"].split()} & \
+                listed[row["machine"]]
+            expect(problems, "%s %s: missing a fix it lists"
+                   % (row["machine"], row["requirement"]), wrong, set())
+    expect(problems, "the XP SP3 machine is exposed to nothing",
+           [row["requirement"] for row in findings
+            if row["machine"] == "XPSP3-REAL"
+            and row["state"] in ("missing", "no update")], [])
+    for machine, _, names in REAL_MACHINES:
+        required = os.path.join(folder, machine + "-required.txt")
+        with open(required, "w") as file:
+            file.write("".join("KB%s\n" % fix_of(name) for name in names
+                               if fix_of(name)))
+        expect(problems, "%s --require its names' numbers" % machine,
+               run([arguments.table, "--require", required,
+                    os.path.join(reports, machine + ".txt")])[::2], (0, b""))
     return problems
 
 
@@ -227,9 +389,13 @@ def check_bad_input(arguments, folder):
 
 def check_usage(arguments, folder):
     problems = []
-    usage = b" (usage: hotfixes-baseline [--component TEXT]... FILE...)\r\n"
+    usage = (b" (usage: hotfixes-baseline [--component TEXT]... FILE... | "
+             b"--components FILE...)\r\n")
     for command, message in (
             ([], b"no bulletin data file given"),
+            (["--components"], b"no bulletin data file given"),
+            (["--components", "--component", "x", "x.csv"],
+             b"--components lists the components; it takes no --component"),
             (["--component"], b"--component needs a text"),
             (["--component", "", "x.csv"], b"--component needs a text"),
             (["--sheet", "x.csv"], b"unknown option --sheet")):
@@ -247,7 +413,8 @@ def check_usage(arguments, folder):
     expect(problems, "--help: exit code and errors", (code, err), (0, b""))
     expect(problems, "--help: usage line", lines[0], usage[2:-3])
     expect(problems, "--help: fits one screen", len(lines) <= 25, True)
-    for word in (b"--component TEXT", b"FILE", b"Exit codes", b"  4  "):
+    for word in (b"--component TEXT", b"--components", b"FILE",
+                 b"Exit codes", b"  4  "):
         expect(problems, "--help names " + word.decode(), word in out, True)
     return problems
 
@@ -259,15 +426,19 @@ def main():
     parser.add_argument("--soffice", default="soffice")
     parser.add_argument("--version", default="")
     parser.add_argument("--data", required=True)
-    parser.add_argument("group", choices=("real-rows", "bad-input", "usage"))
+    parser.add_argument("--table", help="hotfixes-table, for real-machines")
+    parser.add_argument("group", choices=("real-rows", "bad-input", "usage",
+                                          "real-machines"))
     arguments = parser.parse_args()
     # The runs' working folder is the temporary one.
-    for name in ("program", "rows_program", "data"):
-        setattr(arguments, name, os.path.abspath(getattr(arguments, name)))
+    for name in ("program", "rows_program", "data", "table"):
+        if getattr(arguments, name):
+            setattr(arguments, name, os.path.abspath(getattr(arguments, name)))
     folder = tempfile.mkdtemp()
     try:
         check = {"real-rows": check_real_rows, "bad-input": check_bad_input,
-                 "usage": check_usage}[arguments.group]
+                 "usage": check_usage,
+                 "real-machines": check_real_machines}[arguments.group]
         problems = check(arguments, folder)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

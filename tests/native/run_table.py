@@ -315,10 +315,9 @@ def since_collections():
         now + b"\r\n")
     judged = {
         b"PC-UNINST": [b"requirement MS08-067,installed,missing"],
-        b"PC-XP": [b"requirement MS05-039,installed,not covered",
-                   b"requirement MS06-040,installed,not covered",
-                   b"requirement MS17-010,no update,missing",
-                   b"requirement CVE-2019-0708,not covered,missing"],
+        # SP3 holds MS05-039's and MS06-040's fixes: they stay installed.
+        b"PC-XP": [b"requirement MS17-010,no update,missing",
+                   b"requirement CVE-2019-0708,no update,missing"],
     }
     return old, new, changes, judged
 

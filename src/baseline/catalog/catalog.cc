@@ -55,6 +55,29 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   return true;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Whether the --component text `asked` takes the Affected Component
+// `component`: it starts the name, and ends where a word of it ends, so
+// that "Windows Media Format Runtime 9" is not "... 9.5" and "JScript 5"
+// not "JScript 5.6".
+bool TakesComponent(const std::string& asked, const std::string& component) {
+  if (asked.empty() || !StartsWithNoCase(component, asked)) return false;
+  return component.size() == asked.size() || IsBlank(component[asked.size()]) ||
+         IsBlank(asked.back());
+}
+
+// Names as a person looks them up: letter case aside, then as written.
+bool ComponentNameLess(const std::string& a, const std::string& b) {
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+      return AsciiLower(a[i]) < AsciiLower(b[i]);
+    }
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
 LeftOut ReasonOf(ProductKind kind) {
   switch (kind) {
     case ProductKind::kItanium: return LeftOut::kItanium;
@@ -104,9 +127,40 @@ void Catalog::Count(LeftOut reason) {
 
 bool Catalog::ComponentAsked(const std::string& component) const {
   for (const std::string& asked : components_) {
-    if (!asked.empty() && StartsWithNoCase(component, asked)) return true;
+    if (TakesComponent(asked, component)) return true;
   }
   return false;
+}
+
+std::vector<std::vector<std::pair<std::string, std::int64_t>>>
+Catalog::ComponentsTaken() const {
+  std::vector<std::vector<std::pair<std::string, std::int64_t>>> taken(
+      components_.size());
+  for (const auto& component : componentRows_) {
+    // The first --component that takes it, as ComponentAsked tells.
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+      if (!TakesComponent(components_[i], component.first)) continue;
+      taken[i].push_back(component);
+      break;
+    }
+  }
+  for (auto& names : taken) {
+    std::sort(names.begin(), names.end(),
+              [](const std::pair<std::string, std::int64_t>& a,
+                 const std::pair<std::string, std::int64_t>& b) {
+                return ComponentNameLess(a.first, b.first);
+              });
+  }
+  return taken;
+}
+
+std::vector<std::string> Catalog::ComponentsTakingNothing() const {
+  const auto taken = ComponentsTaken();
+  std::vector<std::string> nothing;
+  for (std::size_t i = 0; i < components_.size(); ++i) {
+    if (taken[i].empty()) nothing.push_back(components_[i]);
+  }
+  return nothing;
 }
 
 Catalog::Bulletin& Catalog::BulletinOf(const BulletinRow& row,
@@ -178,6 +232,7 @@ void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
     replacements_.Add(productIndex, row.bulletinId, kb,
                       ReadableItems(row.supersedes));
   }
+  if (!row.component.empty()) ++componentRows_[row.component];
   if (!row.component.empty() && !ComponentAsked(row.component)) {
     bulletin.unjudged.push_back(levels);
     Count(LeftOut::kComponent);
@@ -283,9 +338,30 @@ void Catalog::Write(const std::vector<BulletinFileFacts>& files,
                    });
   CatalogFigures figures = figures_;
   figures.bulletinsUsed = static_cast<std::int64_t>(used.size());
+  figures.componentsTaken = ComponentsTaken();
   std::string body;
   for (const Bulletin* bulletin : used) {
     body += RequirementsOf(*bulletin, figures.requirements);
   }
   out << CatalogHead(files, components_, figures) << body;
+}
+
+void Catalog::WriteComponents(TextOutput& out) const {
+  std::vector<std::pair<std::string, std::int64_t>> names(
+      componentRows_.begin(), componentRows_.end());
+  std::sort(names.begin(), names.end(),
+            [](const std::pair<std::string, std::int64_t>& a,
+               const std::pair<std::string, std::int64_t>& b) {
+              return ComponentNameLess(a.first, b.first);
+            });
+  out << "# The Affected Components of the rows for Windows NT 4.0 to Server "
+         "2003,\r\n# with their rows: give one to --component as written "
+         "here.\r\n";
+  std::string line;
+  for (const auto& name : names) {
+    line = std::to_string(name.second);
+    if (line.size() < 6) line.insert(0, 6 - line.size(), ' ');
+    line += "  " + Visible(name.first) + "\r\n";
+    out << line;
+  }
 }

@@ -5,8 +5,10 @@
 #define HOTFIXES_BASELINE_CATALOG_CATALOG_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "baseline/catalog/catalog_head.h"
@@ -19,8 +21,9 @@
 class Catalog : public BulletinRowSink {
  public:
   // `components`: the --component texts; a component's rows are used
-  // only when one of them starts its Affected Component (letter case
-  // ignored).
+  // only when one of them starts its Affected Component up to a word's end
+  // (letter case ignored): "Windows Media Format Runtime 9" takes "Windows
+  // Media Format Runtime 9", not "... 9.5".
   explicit Catalog(std::vector<std::string> components);
 
   // Rows from here on come from the next file given; a bulletin that an
@@ -31,6 +34,11 @@ class Catalog : public BulletinRowSink {
   // The baseline, its head first, as UTF-8 lines ending in CR LF.
   void Write(const std::vector<BulletinFileFacts>& files,
              TextOutput& out) const;
+  // Every Affected Component of the rows for a Windows the catalog judges,
+  // with its rows, for choosing a --component: lines ending in CR LF.
+  void WriteComponents(TextOutput& out) const;
+  // The --component texts that took no row.
+  std::vector<std::string> ComponentsTakingNothing() const;
 
  private:
   // One update a bulletin's rows in use name for one product.
@@ -55,6 +63,9 @@ class Catalog : public BulletinRowSink {
   };
 
   bool ComponentAsked(const std::string& component) const;
+  // For each --component, the Affected Components it took and their rows.
+  std::vector<std::vector<std::pair<std::string, std::int64_t>>>
+  ComponentsTaken() const;
   Bulletin& BulletinOf(const BulletinRow& row, const std::string& upperId);
   std::size_t ProductIndex(const std::string& affectedProduct,
                            const Product& product);
@@ -81,6 +92,9 @@ class Catalog : public BulletinRowSink {
   std::map<std::string, std::size_t> productIndex_;  // by ProductKey()
   Replacements replacements_;
   CatalogFigures figures_;
+  // The rows of each Affected Component of a Windows the catalog judges,
+  // asked for or not.
+  std::map<std::string, std::int64_t> componentRows_;
 };
 
 #endif  // HOTFIXES_BASELINE_CATALOG_CATALOG_H_

@@ -55,8 +55,12 @@ const char* const kHowDecided[] = {
     "updates satisfies the rule. SP2 joins x86, x64 and R2 alike. SP0 is "
     "the x86 release without a service pack. Windows XP x64 without a "
     "service pack is judged at SP0 and SP1 alike.",
-    "An update of a component is listed as KB123456-IE8 and the like, "
-    "which satisfies KB123456.",
+    "A rule names each update by its KB number. A machine's HotFix key "
+    "may write more on after the number, for a component's package or a "
+    "re-release: KB975558_WM8, KB978695_WM9, KB2510531-IE8, KB2536276-v2, "
+    "KB893803v2, KB2803821-v2_WM9; each satisfies the rule of its number, "
+    "as Q147222 satisfies KB147222. Another number (KB9755580) does not, "
+    "nor a name that is no Q or KB and a number.",
     "The data has errors of its own: this baseline is text; correct a rule "
     "by hand where you know better.",
 };
@@ -68,25 +72,28 @@ void AddLine(std::string& out, const std::string& text) {
 }
 
 // `text` in lines of at most about 76 characters, the first starting
-// with `indent` less.
+// with `first`, the others with `indent`.
 void AddParagraph(std::string& out, const std::string& text,
-                  const std::string& indent) {
+                  const std::string& indent, const std::string& first = "") {
   const std::size_t kWidth = 76;
-  std::string line;
+  std::string line = first;
+  bool words = false;  // the line has a word of the text
   std::size_t at = 0;
   while (at < text.size()) {
     std::size_t end = text.find(' ', at);
     if (end == std::string::npos) end = text.size();
     const std::string word = text.substr(at, end - at);
-    if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+    if (words && line.size() + 1 + word.size() > kWidth) {
       AddLine(out, line);
       line = indent;
+      words = false;
     }
-    if (!line.empty() && line != indent) line += ' ';
+    if (words) line += ' ';
     line += word;
+    words = true;
     at = end + 1;
   }
-  if (!line.empty()) AddLine(out, line);
+  if (words) AddLine(out, line);
 }
 
 void AddFiles(std::string& out, const std::vector<BulletinFileFacts>& files) {
@@ -102,6 +109,39 @@ void AddFiles(std::string& out, const std::vector<BulletinFileFacts>& files) {
   }
 }
 
+std::string RowsText(std::int64_t rows) {
+  return std::to_string(rows) + (rows == 1 ? " row" : " rows");
+}
+
+// Each --component with the Affected Components it took, so that a name
+// that took more than meant, or nothing at all, shows.
+void AddComponents(
+    std::string& out, const std::vector<std::string>& components,
+    const std::vector<std::vector<std::pair<std::string, std::int64_t>>>&
+        taken) {
+  if (components.empty()) {
+    AddLine(out, "Components included (--component): none");
+    return;
+  }
+  AddLine(out, "Components included (--component):");
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    const std::string asked = "\"" + Visible(components[i]) + "\" took";
+    if (i >= taken.size() || taken[i].empty()) {
+      AddParagraph(out,
+                   asked +
+                       " nothing: no Windows component of the data starts "
+                       "with it up to a word's end (--components lists them)",
+                   "    ", "  ");
+      continue;
+    }
+    AddLine(out, "  " + asked + ":");
+    for (const auto& component : taken[i]) {
+      AddLine(out, "    " + Visible(component.first) + ": " +
+                       RowsText(component.second));
+    }
+  }
+}
+
 void AddRows(std::string& out, const CatalogFigures& figures,
              const std::vector<std::string>& components) {
   AddLine(out, "Rows used: " + std::to_string(figures.rowsUsed));
@@ -112,12 +152,7 @@ void AddRows(std::string& out, const CatalogFigures& figures,
                      std::to_string(
                          figures.rowsLeftOut[static_cast<std::size_t>(i)]));
   }
-  std::string named = "Components included (--component):";
-  if (components.empty()) named += " none";
-  for (std::size_t i = 0; i < components.size(); ++i) {
-    named += (i == 0 ? " \"" : ", \"") + Visible(components[i]) + "\"";
-  }
-  AddLine(out, named);
+  AddComponents(out, components, figures.componentsTaken);
   AddLine(out,
           "Bulletins: " + std::to_string(figures.bulletinsRead) + " read, " +
               std::to_string(figures.bulletinsUsed) + " used, " +

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "baseline/read/bulletin_rows.h"
@@ -31,6 +32,10 @@ struct CatalogFigures {
   std::int64_t requirements = 0;
   std::string newestBulletin;  // of all rows read, as the data writes it
   int newestDate = 0;          // serial day; 0: none
+  // For each --component, the Affected Components it took, as the data
+  // writes them, with their rows; none when it took nothing.
+  std::vector<std::vector<std::pair<std::string, std::int64_t>>>
+      componentsTaken;
 };
 
 // The head's lines, each ending in CR LF; every text from the files or

@@ -412,27 +412,28 @@ std::size_t Baseline::FixIndex(const std::string& key) {
   return found.first->second;
 }
 
-// An entry names a fix by its key, or by its key and a suffix after '-'
-// ("KB921883-v2" for "KB921883"); an entry of the very key wins over one
-// with a suffix.
+// An entry satisfies the fixes the rule of hotfix_names.h says: its own
+// key, and that key cut before a part written on ("KB975558_WM8" for
+// KB975558). Of the entries that satisfy a fix, the one that is its very
+// name wins, then the first listed.
 std::vector<const std::string*> Baseline::ListedFixes(
     const MachineReport& report) const {
   std::vector<const std::string*> listed(fixKeys_.size(), nullptr);
   std::vector<char> exact(fixKeys_.size(), 0);
+  std::string cut;
   for (const HotfixEntry& entry : report.entries) {
-    std::string key = HotfixKey(entry.name);
-    auto found = fixIndex_.find(key);
-    if (found != fixIndex_.end() && !exact[found->second]) {
-      listed[found->second] = &entry.name;
-      exact[found->second] = 1;
-    }
-    const std::size_t dash = key.find('-');
-    if (dash == 0 || dash == std::string::npos) continue;
-    key.resize(dash);
-    found = fixIndex_.find(key);
-    if (found != fixIndex_.end() && !listed[found->second]) {
-      listed[found->second] = &entry.name;
-    }
+    const std::string key = HotfixKey(entry.name);
+    ForEachKeySatisfied(key, [&](std::size_t length) {
+      cut.assign(key, 0, length);
+      const auto found = fixIndex_.find(cut);
+      if (found == fixIndex_.end() || exact[found->second]) return;
+      if (length == key.size()) {
+        listed[found->second] = &entry.name;
+        exact[found->second] = 1;
+      } else if (!listed[found->second]) {
+        listed[found->second] = &entry.name;
+      }
+    });
   }
   return listed;
 }

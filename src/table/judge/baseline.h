@@ -12,9 +12,10 @@
 // and "-_."), its rules follow: a Windows name of WindowsName(), an
 // optional service-pack range (SP4, SP2-SP3, SP2+; SP0 is none, SP6a is 6;
 // without one: every level) and the outcome: hotfix names (IsHotfixName),
-// any of which satisfies the rule, or "no update", "not affected" or "in
-// service pack". A rule is read whole or refused: a word in the wrong
-// place would otherwise become a fix no machine has, or lose the range.
+// an entry that satisfies any of which (Satisfies) satisfies the rule, or
+// "no update", "not affected" or "in service pack". A rule is read whole or
+// refused: a word in the wrong place would otherwise become a fix no machine
+// has, or lose the range.
 #ifndef HOTFIXES_TABLE_JUDGE_BASELINE_H_
 #define HOTFIXES_TABLE_JUDGE_BASELINE_H_
 

@@ -48,7 +48,10 @@ std::vector<std::string> InKeyOrder(std::vector<KeyedName> names) {
 }
 
 // Compared by their numbers in the index, most found by their spelling:
-// ten thousand machines of a hundred hotfixes each.
+// ten thousand machines of a hundred hotfixes each. Names compare as
+// listed (HotfixKey): a machine that went from KB958644 to KB958644-v2
+// removed the one and added the other, while the rule of hotfix_names.h
+// keeps its verdicts.
 void CompareHotfixes(const EarlierMachine& before, const CurrentMachine& now,
                      const HotfixIndex& hotfixes, MachineChange& change) {
   typedef std::pair<std::uint32_t, const std::string*> Known;

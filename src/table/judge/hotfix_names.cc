@@ -114,6 +114,23 @@ std::string HotfixKey(std::string_view name) {
   return key;
 }
 
+std::size_t FixLength(std::string_view key) {
+  if (key.size() < 3 || key[0] != 'K' || key[1] != 'B') return 0;
+  const std::size_t digits = SpanOf(key.substr(2), IsDigit);
+  return digits == 0 ? 0 : 2 + digits;
+}
+
+bool Satisfies(std::string_view listedName, std::string_view requiredName) {
+  const std::string listed = HotfixKey(listedName);
+  const std::string required = HotfixKey(requiredName);
+  bool satisfies = false;
+  ForEachKeySatisfied(listed, [&](std::size_t length) {
+    satisfies = satisfies || std::string_view(listed).substr(0, length) ==
+                                 std::string_view(required);
+  });
+  return satisfies;
+}
+
 bool HotfixKeyLess(const std::string& a, const std::string& b) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
@@ -193,13 +210,18 @@ bool RequiredHotfixes::Parse(std::string_view text, std::string_view fileName,
 std::vector<std::string> RequiredHotfixes::LackedBy(
     const MachineReport& report) const {
   if (keys_.empty()) return std::vector<std::string>();
-  std::unordered_set<std::string> present;
+  // Every key an entry satisfies: a required name is lacked when none is
+  // its key.
+  std::unordered_set<std::string> satisfied;
   for (const HotfixEntry& entry : report.entries) {
-    present.insert(HotfixKey(entry.name));
+    const std::string key = HotfixKey(entry.name);
+    ForEachKeySatisfied(key, [&](std::size_t length) {
+      satisfied.insert(key.substr(0, length));
+    });
   }
   std::vector<std::string> lacked;
   for (std::size_t i = 0; i < keys_.size(); ++i) {
-    if (!present.count(keys_[i])) lacked.push_back(names_[i]);
+    if (!satisfied.count(keys_[i])) lacked.push_back(names_[i]);
   }
   return lacked;
 }

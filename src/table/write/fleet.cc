@@ -37,6 +37,23 @@ std::size_t FleetBuilder::ColumnOf(const std::string& name) {
   return column;
 }
 
+// A required name's column is marked where an entry satisfies it by the
+// rule (KB975558 for KB975558_WM8), beside the entry's own column: the
+// machine has it, and does not lack it. Other columns are the names as
+// listed, so that KB958644 and KB958644-v2 stay two patch levels.
+void FleetBuilder::AddRequiredSatisfied(const std::string& key,
+                                        std::vector<std::size_t>& present) {
+  if (requiredColumns_.empty()) return;
+  ForEachKeySatisfied(key, [&](std::size_t length) {
+    if (length == key.size()) return;  // its own column
+    cut_.assign(key, 0, length);
+    const auto found = columnByKey_.find(cut_);
+    if (found != columnByKey_.end() && fleet_.columns[found->second].required) {
+      present.push_back(found->second);
+    }
+  });
+}
+
 // Called for every machine and requirement: most verdicts have no text,
 // and most of the rest have the text the requirement's verdict had on the
 // machine before, which is tried before any lookup.
@@ -77,7 +94,9 @@ void FleetBuilder::Add(const MachineReport& report,
   // An entry without a name (a line before the first hotfix line) has no
   // column to be shown in; the summary counts it.
   for (const HotfixEntry& entry : report.entries) {
-    if (!entry.name.empty()) machine.present.push_back(ColumnOf(entry.name));
+    if (entry.name.empty()) continue;
+    machine.present.push_back(ColumnOf(entry.name));
+    AddRequiredSatisfied(keys_[machine.present.back()], machine.present);
   }
   SortUnique(machine.present);
   // Of a report that could not be read nothing is known, not even what it

@@ -31,7 +31,9 @@ struct FleetMachine {
   std::string found, os, windows, problem, reported, owner;
   WindowsRelease release;
   std::size_t entryCount = 0;
-  std::vector<std::size_t> present;    // columns it has, ascending
+  // Columns it has, ascending: its names', and the required ones they
+  // satisfy (hotfix_names.h).
+  std::vector<std::size_t> present;
   std::vector<std::size_t> lacking;    // required columns it has not, ascending
   std::vector<FleetFinding> findings;  // by requirement; none without one
   bool stale = false;
@@ -58,6 +60,10 @@ class FleetBuilder {
 
  private:
   std::size_t ColumnOf(const std::string& name);
+  // Adds the required columns that an entry of key `key` satisfies by
+  // another name than its own.
+  void AddRequiredSatisfied(const std::string& key,
+                            std::vector<std::size_t>& present);
   // The text's index in findingTexts, where it is added if new.
   std::uint32_t FindingText(std::size_t requirement, std::string_view text);
 
@@ -65,6 +71,7 @@ class FleetBuilder {
   std::vector<std::string> keys_;  // of each column
   std::unordered_map<std::string, std::size_t> columnByKey_;
   std::vector<std::size_t> requiredColumns_;
+  std::string cut_;  // a key cut short, looked up; its buffer kept
   std::unordered_map<std::string, std::uint32_t> findingTextIndex_;
   std::string findingKey_;  // the text looked up, its buffer kept
   std::vector<std::uint32_t> lastFindingTexts_;  // by requirement

@@ -3,9 +3,10 @@
 //
 // Machines of one Windows (whatever its service pack) form a section.
 // Inside it, machines whose reports are complete and list the same
-// hotfixes (names compared as RequiredHotfixes compares them) at the same
-// service-pack level form one patch level; a machine whose report is not
-// complete is a level of its own.
+// hotfixes (names compared by HotfixKey: KB958644 and Q958644 are one
+// name, KB958644-v2 another, which satisfies KB958644 but is not satisfied
+// by it) at the same service-pack level form one patch level; a machine
+// whose report is not complete is a level of its own.
 //
 // A level's hotfixes that no other level of its section has get columns
 // only when they are a few: a report of a hundred thousand invented names

@@ -281,7 +281,8 @@ TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
         "#   bulletin already read from an earlier file: 1\r\n",
         "#   Itanium: 1\r\n", "#   Windows Vista and later: 2\r\n",
         "#   components no --component names: 1\r\n",
-        "# Components included (--component): \"Adobe\"\r\n",
+        "# Components included (--component):\r\n"
+        "#   \"Adobe\" took nothing: no Windows component of the data",
         "# Bulletins: 12 read, 10 used, 2 left out", "# Requirements: 15\r\n",
         "# Newest bulletin: MS17-023, posted 2017-03-14\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
@@ -292,6 +293,95 @@ TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
        at = text.find('\n', at + 1)) {
     ASSERT_EQ(text[at - 1], '\r') << at;
   }
+}
+
+// Real rows of MS10-033 and MS08-076 (Windows Media Format Runtime 9, 9.5
+// and 11, and the runtime without a version): a --component takes a name
+// up to a word's end only, and the head says what each took, or that it
+// took nothing.
+TEST_F(CatalogTest, AComponentTakesNamesUpToAWordsEnd) {
+  const char* title = "Vulnerabilities in Media Decompression";
+  std::vector<BulletinRow> rows;
+  for (const char* component :
+       {"Windows Media Format Runtime 9", "Windows Media Format Runtime 9.5",
+        "Windows Media Format Runtime 11"}) {
+    rows.push_back(Row(40337, "MS10-033", "Critical", title, kXpSp3, "978695",
+                       {{"MS09-047", "968816"}}, component));
+  }
+  rows.push_back(Row(40337, "MS10-033", "Critical", title, k2003Sp2, "978695",
+                     {{"MS09-047", "968816"}},
+                     "Windows Media Format Runtime 9.5"));
+  rows.push_back(Row(40337, "MS10-033", "Critical", title,
+                     "Microsoft Windows Server 2003 x64 Edition Service Pack 2",
+                     "978695", {{"MS09-047", "968816"}},
+                     "Windows Media Format Runtime 9.5 x64"));
+  rows.push_back(Row(39794, "MS08-076", "Important", title, kXpSp3, "952069",
+                     {}, "Windows Media Format Runtime"));
+  const struct {
+    std::vector<std::string> components;
+    // What the head says of them, each found in it as given.
+    std::vector<std::string> head;
+    const char* ms10033OnXpSp3;  // the verdict with KB978695_WM9, if any
+  } cases[] = {
+      {{"Windows Media Format Runtime 9"},
+       {"#   \"Windows Media Format Runtime 9\" took:\r\n"
+        "#     Windows Media Format Runtime 9: 1 row\r\n# Bulletins"},
+       "installed KB978695_WM9"},
+      {{"windows media format runtime 9.5"},
+       {"#   \"windows media format runtime 9.5\" took:\r\n"
+        "#     Windows Media Format Runtime 9.5: 2 rows\r\n"
+        "#     Windows Media Format Runtime 9.5 x64: 1 row\r\n# Bulletins"},
+       "installed KB978695_WM9"},
+      // A name that an earlier --component took is the earlier one's; part
+      // of a word takes nothing.
+      {{"Windows Media Format Runtime", "Windows Media Format Runtime 11",
+        "Windows Media Format Run"},
+       {"#   \"Windows Media Format Runtime\" took:\r\n"
+        "#     Windows Media Format Runtime: 1 row\r\n"
+        "#     Windows Media Format Runtime 11: 1 row\r\n"
+        "#     Windows Media Format Runtime 9: 1 row\r\n"
+        "#     Windows Media Format Runtime 9.5: 2 rows\r\n"
+        "#     Windows Media Format Runtime 9.5 x64: 1 row\r\n",
+        "#   \"Windows Media Format Runtime 11\" took nothing: no Windows",
+        "#   \"Windows Media Format Run\" took nothing: no Windows"},
+       "installed KB978695_WM9"},
+      {{}, {"# Components included (--component): none\r\n"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.components.empty() ? "none" : c.components[0]);
+    fake::Reset();
+    Catalog catalog(c.components);
+    for (const BulletinRow& row : rows) catalog.Add(row);
+    {
+      TextOutput out(STD_OUTPUT_HANDLE);
+      catalog.Write({}, out);
+    }
+    const std::string text = Platform().output;
+    for (const std::string& said : c.head) {
+      EXPECT_NE(text.find(said), std::string::npos) << said << "\n" << text;
+    }
+    if (c.ms10033OnXpSp3) {
+      EXPECT_EQ(VerdictOn(Parsed(text), kOsXpSp3, "KB978695_WM9", "MS10-033"),
+                c.ms10033OnXpSp3);
+    }
+  }
+
+  // --components lists every name with its rows, letter case aside.
+  fake::Reset();
+  Catalog all({});
+  for (const BulletinRow& row : rows) all.Add(row);
+  {
+    TextOutput out(STD_OUTPUT_HANDLE);
+    all.WriteComponents(out);
+  }
+  const std::string& listed = Platform().output;
+  EXPECT_NE(listed.find("     1  Windows Media Format Runtime\r\n"
+                        "     1  Windows Media Format Runtime 11\r\n"
+                        "     1  Windows Media Format Runtime 9\r\n"
+                        "     2  Windows Media Format Runtime 9.5\r\n"
+                        "     1  Windows Media Format Runtime 9.5 x64\r\n"),
+            std::string::npos)
+      << listed;
 }
 
 TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {

@@ -269,8 +269,14 @@ TEST(BaselineTest, OneVerdictPerReportAndRequirement) {
        "installed", "KB921883-v2"},
       {"the very name before a suffixed one", kXpSp1, kComplete,
        "KB921883-v2 Q921883", "MS06-040", "installed", "Q921883"},
-      {"no dash, no suffix", kXpSp1, kComplete, "KB921883v2", "MS06-040",
+      {"a re-release written on", kXpSp1, kComplete, "KB921883v2", "MS06-040",
+       "installed", "KB921883v2"},
+      {"a Windows Media package", kXpSp1, kComplete, "KB921883_WM9", "MS06-040",
+       "installed", "KB921883_WM9"},
+      {"another number", kXpSp1, kComplete, "KB9218830 KB92188", "MS06-040",
        "missing", "KB921883"},
+      {"no fix's name", kXpSp1, kComplete, "File SP3", "MS06-040", "missing",
+       "KB921883"},
       {"XP x64 by its own rule", kXpX64, kComplete, "KB921883", "MS06-040",
        "installed", "KB921883"},
       {"XP x64 is no XP", kXpX64, kComplete, "", "MS03-026", "not covered", ""},
@@ -278,8 +284,10 @@ TEST(BaselineTest, OneVerdictPerReportAndRequirement) {
        "installed", "kb982381-ie8"},
       {"a suffixed fix, without it", kXpSp3, kComplete, "KB982381", "IE8",
        "missing", "KB982381-IE8"},
-      {"a suffixed fix, another suffix", kXpSp3, kComplete,
-       "KB982381-IE7 KB982381-IE8-v2", "IE8", "missing", "KB982381-IE8"},
+      {"a suffixed fix, another suffix", kXpSp3, kComplete, "KB982381-IE7",
+       "IE8", "missing", "KB982381-IE8"},
+      {"a suffixed fix, more written on", kXpSp3, kComplete,
+       "KB982381-IE7 KB982381-IE8-v2", "IE8", "installed", "KB982381-IE8-v2"},
       {"cut short with the fix", kXpSp1, kIncomplete, "KB823980", "MS03-026",
        "installed", "KB823980"},
       {"cut short without it", kXpSp1, kIncomplete, "KB1", "MS03-026",
@@ -331,12 +339,26 @@ TEST(BaselineTest, ShippedWormBulletins) {
   };
   const char kW2kSp4[] =
       "Windows 2000 Professional Service Pack 4 (Build 2195)";
+  const char k2003Sp2[] =
+      "Windows .NET Server 2003 family, Standard Edition Service Pack 2 "
+      "(Build 3790)";
   const Case cases[] = {
       {kXpSp1, "", "MS08-067", "no update"},
       {kXpSp3, "KB4012598", "MS08-067", "missing"},
       {kXpSp3, "KB4012598", "MS17-010", "installed"},
       {kXpSp3, "", "MS03-026", "installed"},
       {kW2kSp4, "", "MS17-010", "no update"},
+      // Levels a service pack settles, and levels that got no update.
+      {kXpSp3, "", "MS05-039", "installed"},
+      {kXpSp3, "", "MS06-040", "installed"},
+      {k2003Sp2, "", "MS06-040", "installed"},
+      {"Windows XP Professional Service Pack 2 (Build 2600)", "KB4500331",
+       "CVE-2019-0708", "no update"},
+      {"Windows .NET Server 2003 family, Standard Edition Service Pack 1 "
+       "(Build 3790)",
+       "", "CVE-2019-0708", "no update"},
+      {kW2kSp4, "", "CVE-2019-0708", "not covered"},
+      {kXpSp3, "KB4500331", "CVE-2019-0708", "installed"},
       {kNt4Sp6a, "Q823980", "MS03-026", "installed"},
       {"Windows NT product family? Professional Service Pack 1 (Build 7601)",
        "KB4012212", "", "not covered"},

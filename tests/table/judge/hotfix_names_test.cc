@@ -29,6 +29,48 @@ TEST(HotfixNamesTest, WhichNamesNameTheSameFix) {
   }
 }
 
+// The names of real machines' HotFix keys (an XP SP3 machine's registry
+// as Windows' own tools list it, and the updates' articles): a name
+// satisfies the fix it is a variant of, and a variant asked for by name is
+// satisfied only by itself and its own variants.
+TEST(HotfixNamesTest, WhichListedNameSatisfiesWhichRequiredOne) {
+  struct Case {
+    const char* listed;
+    const char* required;
+    bool satisfies;
+  };
+  const Case cases[] = {
+      {"KB975558_WM8", "KB975558", true},
+      {"KB978695_WM9", "KB978695", true},
+      {"KB2510531-IE8", "KB2510531", true},
+      {"KB2536276-v2", "KB2536276", true},
+      {"KB893803v2", "KB893803", true},
+      {"KB2803821-v2_WM9", "KB2803821", true},
+      {"KB2803821-v2_WM9", "KB2803821-V2", true},
+      {"KB2803821-v2_WM9", "KB2803821-v2_WM9", true},
+      {"Q147222", "KB147222", true},
+      {"kb958644-V2", "Q958644", true},
+      {"KB958644", "KB958644", true},
+      // A re-release asked for by name: the original does not do.
+      {"KB951376", "KB951376-v2", false},
+      {"KB893803", "KB893803v2", false},
+      {"KB2803821_WM9", "KB2803821-v2", false},
+      {"KB982381-IE7", "KB982381-IE8", false},
+      // Another number, or no number at all.
+      {"KB9755580", "KB975558", false},
+      {"KB97555", "KB975558", false},
+      {"KB975558", "KB97555", false},
+      {"File 1", "File 1", false},
+      {"MSCompPackV1", "MSCompPackV1", false},
+      {"QFE1", "KBFE1", false},
+      {"SP3", "SP3", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.listed) + " for " + c.required);
+    EXPECT_EQ(Satisfies(c.listed, c.required), c.satisfies);
+  }
+}
+
 TEST(HotfixNamesTest, KeysSortByTheValueOfTheirNumbers) {
   const std::vector<std::string> sorted = {"KB9",     "KB10",      "KB999",
                                            "KB1000",  "KB1000-V2", "KB1000A",
@@ -94,6 +136,25 @@ TEST(HotfixNamesTest, RequiredListIgnoresBlanksCommentsAndRepeats) {
   MachineReport report;
   report.entries = {{"Q823980", ""}, {"kb4", ""}};
   EXPECT_EQ(required.LackedBy(report), std::vector<std::string>{"KB2"});
+}
+
+// A machine that lists its fixes as real ones do, with what Windows Media,
+// Windows Installer and re-releases write on after the number, lacks
+// none of the bare names, and lacks a re-release asked for by name.
+TEST(HotfixNamesTest, RequiredListIsSatisfiedByVariants) {
+  RequiredHotfixes required;
+  std::string error;
+  ASSERT_TRUE(
+      required.Parse("KB975558\nKB893803\nKB958644\nKB951376-v2\n"
+                     "KB2803821-v2\nKB1\n",
+                     "l.txt", error))
+      << error;
+  MachineReport report;
+  report.entries = {{"KB975558_WM8", ""},     {"KB893803v2", ""},
+                    {"KB958644-v2", ""},      {"KB951376", ""},
+                    {"KB2803821-v2_WM9", ""}, {"File 1", ""}};
+  EXPECT_EQ(required.LackedBy(report),
+            (std::vector<std::string>{"KB951376-v2", "KB1"}));
 }
 
 TEST(HotfixNamesTest, RequiredListRefusesWhatIsNoHotfixName) {
