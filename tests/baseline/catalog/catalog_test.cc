@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "baseline/catalog/bulletin_dates.h"
+#include "baseline/catalog/windows_levels.h"
 #include "baseline/catalog/windows_products.h"
 #include "table/judge/baseline.h"
 #include "test_support.h"
@@ -99,8 +102,9 @@ std::vector<BulletinRow> NewerRows() {
   return rows;
 }
 
-// MS06-040 and MS03-026 as their bulletins list them, and MS09-001 again,
-// which an earlier file already gave.
+// MS06-040 and MS03-026 as their bulletins list them, MS03-010 by product
+// alone, as bulletins of its years do, and MS09-001 again, which an
+// earlier file already gave.
 std::vector<BulletinRow> OlderRows() {
   const int ms06040 = SerialDay(2006, 8, 8);
   const char* server =
@@ -127,6 +131,13 @@ std::vector<BulletinRow> OlderRows() {
                        "Execution",
                        product, "823980"));
   }
+  for (const char* product :
+       {"Microsoft Windows 2000", "Microsoft Windows XP"}) {
+    rows.push_back(Row(SerialDay(2003, 3, 26), "MS03-010", "Important",
+                       "Flaw in RPC Endpoint Mapper Could Allow Denial of "
+                       "Service Attacks",
+                       product, "331953"));
+  }
   rows.push_back(Row(39826, "ms09-001", "Low", "again", kXpSp3, "1"));
   return rows;
 }
@@ -149,7 +160,7 @@ class CatalogTest : public FakePlatformTest {
   }
   std::string Written(const std::vector<std::string>& components) {
     return Written(components, {{"new.xlsx", std::string(64, 'a'), 22, {}},
-                                {"old.csv", std::string(64, 'b'), 14, {}}});
+                                {"old.csv", std::string(64, 'b'), 16, {}}});
   }
 
   static Baseline Parsed(const std::string& text) {
@@ -243,10 +254,13 @@ TEST_F(CatalogTest, JudgesEachWindowsAndLevelAsTheBulletinsSay) {
       {kOsXpSp2, "KB921883-v2", "MS06-040", "installed KB921883-v2"},
       {kOsXp, "", "MS06-040", "no update"},
       {kOsNt, "", "MS06-040", "no update"},
-      // Before 2004 only the listed levels and later service packs.
+      // Before 2004, by dates where the rows name service packs; else
+      // only the listed levels and later service packs.
       {kOsNt, "Q823980", "MS03-026", "installed Q823980"},
       {kOsXpSp2, "", "MS03-026", "installed service pack"},
-      {kOs2000Sp2, "", "MS03-026", "not covered"},
+      {kOs2000Sp2, "", "MS03-026", "not affected"},
+      {kOsXpSp2, "", "MS03-010", "installed service pack"},
+      {kOs2000Sp2, "", "MS03-010", "not covered"},
       // A bulletin of an earlier file is read from that file only.
       {kOsXpSp3, "KB1", "MS09-001",
        "missing KB958687 KB971468 KB982214 KB2508429"},
@@ -273,16 +287,16 @@ TEST_F(CatalogTest, UsesAComponentsRowsWhenAComponentStartsIt) {
 TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
   const std::string text =
       Written({"Adobe"}, {{"new\x1b[2J.xlsx", std::string(64, 'a'), 22, {}},
-                          {"old.csv", std::string(64, 'b'), 15, {{3, "x"}}}});
+                          {"old.csv", std::string(64, 'b'), 17, {{3, "x"}}}});
   for (const char* line :
        {"# File: new<U+001B>[2J.xlsx\r\n", "#   rows read: 22\r\n",
-        "#   rows read: 15, of which cannot be read (left out): 1\r\n",
-        "# Rows used: 31\r\n",
+        "#   rows read: 17, of which cannot be read (left out): 1\r\n",
+        "# Rows used: 33\r\n",
         "#   bulletin already read from an earlier file: 1\r\n",
         "#   Itanium: 1\r\n", "#   Windows Vista and later: 2\r\n",
         "#   components no --component names: 1\r\n",
         "# Components included (--component): \"Adobe\"\r\n",
-        "# Bulletins: 12 read, 10 used, 2 left out", "# Requirements: 15\r\n",
+        "# Bulletins: 13 read, 11 used, 2 left out", "# Requirements: 16\r\n",
         "# Newest bulletin: MS17-023, posted 2017-03-14\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
@@ -294,11 +308,49 @@ TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
   }
 }
 
+TEST_F(CatalogTest, NamesTheSourcesOfEachRequirementsRows) {
+  fake::Reset();
+  Catalog catalog({});
+  const char* page = "https://learn.microsoft.com/ms07-001";
+  const char* kb = "https://support.microsoft.com/kb/2";
+  BulletinRow row = Row(39000, "MS07-001", "Critical", "t", kXpSp3, "1");
+  for (const auto& [product, update, source] : {std::tuple{kXpSp3, "1", page},
+                                                {kXpSp3, "2", kb},
+                                                {k2000Sp4, "1", page},
+                                                {kXpSp2, "1", ""}}) {
+    row.product = product;
+    row.componentKb = update;
+    row.source = source;
+    catalog.Add(row);
+  }
+  catalog.Add(Row(38999, "MS06-078", "Critical", "t", kXpSp3, "3"));
+  {
+    TextOutput out(STD_OUTPUT_HANDLE);
+    catalog.Write({}, out);
+  }
+  const std::string& text = Platform().output;
+  // One line per source of the requirement's own rows, none for none.
+  std::size_t lines = 0;
+  for (std::size_t at = text.find("# Source: "); at != std::string::npos;
+       at = text.find("# Source: ", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 2u);
+  EXPECT_NE(
+      text.find("\n# Source: " + std::string(page) + "\r\n[MS07-001-KB1] "),
+      std::string::npos);
+  EXPECT_NE(text.find("\n# Source: " + std::string(kb) + "\r\n[MS07-001-KB2] "),
+            std::string::npos);
+}
+
 TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   fake::Reset();
   Catalog catalog({});
-  catalog.Add(Row(40000, "MS10-001", "Critical",
-                  "Title] with\r\nline [X] and\x1b tab\t", kXpSp3, "123"));
+  BulletinRow first =
+      Row(40000, "MS10-001", "Critical",
+          "Title] with\r\nline [X] and\x1b tab\t", kXpSp3, "123");
+  first.source = "page\r\n[MS10-009] t\r\nWindows XP KB1";
+  catalog.Add(first);
   catalog.Add(Row(40000, "MS10-002]\nWindows XP", "Low", "t", kXpSp3, "1"));
   catalog.Add(Row(40000, "MS10-003", "Low", "t", kXpSp3, "12x4"));
   catalog.Add(Row(40000, "MS10-004", "Low", "t", kXpSp3, ""));
@@ -318,6 +370,23 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
             std::string::npos);
   EXPECT_NE(text.find("#   update KB missing or not a number: 2\r\n"),
             std::string::npos);
+  EXPECT_NE(text.find("# Source: page<U+000D><U+000A>[MS10-009] t"),
+            std::string::npos);
+}
+
+// The head names the source of every date the verdicts rest on.
+TEST(WindowsLevelsTest, EveryDateNamesAListedSource) {
+  std::set<std::string> listed;
+  for (const DateSource& source : DateSources()) listed.insert(source.name);
+  for (const StatedLevel& level : StatedLevels()) {
+    std::istringstream names(level.sources);
+    int count = 0;
+    for (std::string name; std::getline(names >> std::ws, name, ',');) {
+      EXPECT_EQ(listed.count(name), 1u) << level.sources;
+      ++count;
+    }
+    EXPECT_GT(count, 0);
+  }
 }
 
 TEST(WindowsProductsTest, NamesTheWindowsAndLevelsAReportShows) {
