@@ -24,8 +24,12 @@ namespace {
 //     NT 4.0 Server SP6a to 2004-12-31, Windows 2000 SP2 to 2004-06-30,
 //     SP3 to 2005-06-30; XP SP1 to 2006-10-10.
 //   lifean46: Windows 2000 and XP SP2 ended on July 13, 2010.
-//   ms04-038: its FAQ: XP without a service pack supported to 2004-09-30
-//     (lifecycle-xp says 2005-08-30).
+//   ms04-038 (2004-10-12): its FAQ: the original release of XP reached
+//     the end of its support for security updates on 2004-09-30; the
+//     bulletin's updates still include it, with no promise of more. Of
+//     the bulletins after it that the project read (2005 on), none lists
+//     it. lifecycle-xp ends the release's support on 08/30/2005, without
+//     saying that updates went on to that day.
 //   bulletins: MS09-010 and MS09-013 of 2009-04-14 list XP x64 without a
 //     service pack, MS09-018 and MS09-022 of 2009-06-09 only its SP2.
 const DateSource kSources[] = {
@@ -41,7 +45,8 @@ const DateSource kSources[] = {
     {"lifean46", "support.microsoft.com/gp/lifean46"},
     {"ms04-038",
      "learn.microsoft.com/en-us/security-updates/securitybulletins/2004/"
-     "ms04-038 (FAQ)"},
+     "ms04-038 (FAQ; lifecycle-xp gives the release's support to "
+     "2005-08-30)"},
     {"bulletins",
      "MS09-010 and MS09-013 (2009-04-14) list XP x64 without a service "
      "pack, MS09-018 and MS09-022 (2009-06-09) only its SP2"},
@@ -77,9 +82,10 @@ const StatedLevel kLevels[] = {
     {Windows::kXp,
      0,
      {SerialDay(2001, 12, 31), 0, SerialDay(2004, 9, 30),
-      SerialDay(2005, 8, 30)},
+      SerialDay(2004, 10, 12)},
      "lifecycle-xp, ms04-038",
-     "the sources disagree"},
+     "security updates to the first day; the second's bulletins still had "
+     "some"},
     // SP1a is the same level.
     {Windows::kXp,
      1,
