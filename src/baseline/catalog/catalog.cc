@@ -240,8 +240,13 @@ std::string Catalog::RequirementText(const Bulletin& bulletin,
   std::string id = bulletin.id;
   if (onlyKb) id += "-KB" + *onlyKb;
   std::string text = SourceLines(bulletin, onlyKb) + "[" + id + "] ";
-  if (!bulletin.severity.empty()) text += Visible(bulletin.severity) + ": ";
-  text += Visible(bulletin.title);
+  // "Critical: Vulnerability in ...", or the severity alone where the
+  // data gives no title.
+  const std::string severity = Visible(bulletin.severity);
+  const std::string title = Visible(bulletin.title);
+  text += severity;
+  if (!severity.empty() && !title.empty()) text += ": ";
+  text += title;
   while (!text.empty() && text.back() == ' ') text.pop_back();
   text += "\r\n";
   for (Windows windows : CatalogWindows()) {

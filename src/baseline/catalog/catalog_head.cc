@@ -144,9 +144,12 @@ std::string LevelDatesText(const StatedLevel& stated) {
   if (stated.dates.released > 0) {
     text += " out " + DateText(stated.dates.released) + ";";
   }
-  text += " updates to " + DateText(stated.dates.supportedUntil);
+  if (stated.dates.supportedUntil > 0) {
+    text += " updates to " + DateText(stated.dates.supportedUntil);
+    if (stated.dates.endedAfter != stated.dates.supportedUntil) text += ",";
+  }
   if (stated.dates.endedAfter != stated.dates.supportedUntil) {
-    text += ", none after " + DateText(stated.dates.endedAfter);
+    text += " none after " + DateText(stated.dates.endedAfter);
   }
   if (stated.note) text += " (" + std::string(stated.note) + ")";
   return text + " [" + stated.sources + "]";

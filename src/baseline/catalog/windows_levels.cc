@@ -24,7 +24,15 @@ namespace {
 //     NT 4.0 Server SP6a to 2004-12-31, Windows 2000 SP2 to 2004-06-30,
 //     SP3 to 2005-06-30; XP SP1 to 2006-10-10.
 //   lifean46: Windows 2000 and XP SP2 ended on July 13, 2010.
-//   ms04-038 (2004-10-12): its FAQ: the original release of XP reached
+//   ms03-039 (2003-09-10): its FAQ: Windows 2000 SP2 (and NT 4.0
+//     Workstation) "reached the end of its life cycle"; its update is
+//     offered all the same, as an exception. MS03-026's FAQ (as revised
+//     by then) also calls 2000 SP2 unsupported; MS03-023 and MS03-026 of
+//     July 2003 list only SP3 and SP4, the bulletins from September 2003
+//     to April 2004 list SP2 again.
+//   ms04-038 (2004-10-12): its FAQ: NT 4.0 Workstation SP6a and 2000 SP2
+//     had reached the end of their life cycle set before, and Microsoft
+//     extended their support to 2004-06-30. The original release of XP reached
 //     the end of its support for security updates on 2004-09-30; the
 //     bulletin's updates still include it, with no promise of more. Of
 //     the bulletins after it that the project read (2005 on), none lists
@@ -43,6 +51,9 @@ const DateSource kSources[] = {
      "learn.microsoft.com/en-us/security-updates/securitybulletins/2006/"
      "ms06-069 (FAQ)"},
     {"lifean46", "support.microsoft.com/gp/lifean46"},
+    {"ms03-039",
+     "learn.microsoft.com/en-us/security-updates/securitybulletins/2003/"
+     "ms03-039 (FAQ)"},
     {"ms04-038",
      "learn.microsoft.com/en-us/security-updates/securitybulletins/2004/"
      "ms04-038 (FAQ; lifecycle-xp gives the release's support to "
@@ -63,11 +74,14 @@ const StatedLevel kLevels[] = {
      "sp-roadmap, ms06-069",
      "Workstation to the first, Server and Terminal Server Edition to the "
      "second"},
+    // Windows 2000 SP2: past its support in the bulletins of mid-2003,
+    // extended to 2004-06-30 in later ones; before that day no day of
+    // support is certain.
     {Windows::k2000,
      2,
-     {0, 0, SerialDay(2004, 6, 30), SerialDay(2004, 6, 30)},
-     "ms06-069",
-     nullptr},
+     {0, 0, 0, SerialDay(2004, 6, 30)},
+     "ms03-039, ms04-038, ms06-069",
+     "called past its support in 2003, then extended"},
     {Windows::k2000,
      3,
      {0, 0, SerialDay(2005, 6, 30), SerialDay(2005, 6, 30)},

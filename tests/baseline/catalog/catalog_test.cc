@@ -102,9 +102,9 @@ std::vector<BulletinRow> NewerRows() {
   return rows;
 }
 
-// MS06-040 and MS03-026 as their bulletins list them, MS03-010 by product
-// alone, as bulletins of its years do, and MS09-001 again, which an
-// earlier file already gave.
+// MS06-040, MS03-026 and MS03-027 as their bulletins list them, MS03-010
+// by product alone, as bulletins of its years do, and MS09-001 again,
+// which an earlier file already gave.
 std::vector<BulletinRow> OlderRows() {
   const int ms06040 = SerialDay(2006, 8, 8);
   const char* server =
@@ -131,6 +131,10 @@ std::vector<BulletinRow> OlderRows() {
                        "Execution",
                        product, "823980"));
   }
+  rows.push_back(Row(ms03026, "MS03-027", "Important",
+                     "Unchecked Buffer in Windows Shell Could Enable System "
+                     "Compromise",
+                     "Microsoft Windows XP Service Pack 1", "821557"));
   for (const char* product :
        {"Microsoft Windows 2000", "Microsoft Windows XP"}) {
     rows.push_back(Row(SerialDay(2003, 3, 26), "MS03-010", "Important",
@@ -160,7 +164,7 @@ class CatalogTest : public FakePlatformTest {
   }
   std::string Written(const std::vector<std::string>& components) {
     return Written(components, {{"new.xlsx", std::string(64, 'a'), 22, {}},
-                                {"old.csv", std::string(64, 'b'), 16, {}}});
+                                {"old.csv", std::string(64, 'b'), 17, {}}});
   }
 
   static Baseline Parsed(const std::string& text) {
@@ -258,7 +262,10 @@ TEST_F(CatalogTest, JudgesEachWindowsAndLevelAsTheBulletinsSay) {
       // only the listed levels and later service packs.
       {kOsNt, "Q823980", "MS03-026", "installed Q823980"},
       {kOsXpSp2, "", "MS03-026", "installed service pack"},
-      {kOs2000Sp2, "", "MS03-026", "not affected"},
+      {kOs2000Sp4, "", "MS03-027", "not affected"},
+      {kOsXp, "", "MS03-027", "not affected"},
+      // Windows 2000 SP2, past its support in mid-2003, then extended.
+      {kOs2000Sp2, "", "MS03-026", "not covered"},
       {kOsXpSp2, "", "MS03-010", "installed service pack"},
       {kOs2000Sp2, "", "MS03-010", "not covered"},
       // A bulletin of an earlier file is read from that file only.
@@ -287,16 +294,16 @@ TEST_F(CatalogTest, UsesAComponentsRowsWhenAComponentStartsIt) {
 TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
   const std::string text =
       Written({"Adobe"}, {{"new\x1b[2J.xlsx", std::string(64, 'a'), 22, {}},
-                          {"old.csv", std::string(64, 'b'), 17, {{3, "x"}}}});
+                          {"old.csv", std::string(64, 'b'), 18, {{3, "x"}}}});
   for (const char* line :
        {"# File: new<U+001B>[2J.xlsx\r\n", "#   rows read: 22\r\n",
-        "#   rows read: 17, of which cannot be read (left out): 1\r\n",
-        "# Rows used: 33\r\n",
+        "#   rows read: 18, of which cannot be read (left out): 1\r\n",
+        "# Rows used: 34\r\n",
         "#   bulletin already read from an earlier file: 1\r\n",
         "#   Itanium: 1\r\n", "#   Windows Vista and later: 2\r\n",
         "#   components no --component names: 1\r\n",
         "# Components included (--component): \"Adobe\"\r\n",
-        "# Bulletins: 13 read, 11 used, 2 left out", "# Requirements: 16\r\n",
+        "# Bulletins: 14 read, 12 used, 2 left out", "# Requirements: 17\r\n",
         "# Newest bulletin: MS17-023, posted 2017-03-14\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
@@ -354,15 +361,18 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   catalog.Add(Row(40000, "MS10-002]\nWindows XP", "Low", "t", kXpSp3, "1"));
   catalog.Add(Row(40000, "MS10-003", "Low", "t", kXpSp3, "12x4"));
   catalog.Add(Row(40000, "MS10-004", "Low", "t", kXpSp3, ""));
+  catalog.Add(Row(40000, "MS10-005", "Important", "", kXpSp3, "5"));
   {
     TextOutput out(STD_OUTPUT_HANDLE);
     catalog.Write({}, out);
   }
   const std::string& text = Platform().output;
   const Baseline baseline = Parsed(text);
-  ASSERT_EQ(baseline.requirements().size(), 1u);
-  EXPECT_EQ(baseline.requirements()[0].id, "MS10-001");
-  EXPECT_EQ(baseline.requirements()[0].title,
+  ASSERT_EQ(baseline.requirements().size(), 2u);
+  EXPECT_EQ(baseline.requirements()[0].id, "MS10-005");
+  EXPECT_EQ(baseline.requirements()[0].title, "Important");
+  EXPECT_EQ(baseline.requirements()[1].id, "MS10-001");
+  EXPECT_EQ(baseline.requirements()[1].title,
             "Critical: Title] with<U+000D><U+000A>line [X] "
             "and<U+001B> tab<U+0009>");
   EXPECT_NE(text.find("#   bulletin ID not one word of letters, digits, "
