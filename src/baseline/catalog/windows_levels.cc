@@ -27,9 +27,9 @@ namespace {
 //   ms03-039 (2003-09-10): its FAQ: Windows 2000 SP2 (and NT 4.0
 //     Workstation) "reached the end of its life cycle"; its update is
 //     offered all the same, as an exception. MS03-026's FAQ (as revised
-//     by then) also calls 2000 SP2 unsupported; MS03-023 and MS03-026 of
-//     July 2003 list only SP3 and SP4, the bulletins from September 2003
-//     to April 2004 list SP2 again.
+//     by then) also calls 2000 SP2 unsupported, its update installable
+//     there all the same; MS03-023 and MS03-026 of July 2003 list SP3 and
+//     SP4, the bulletins from September 2003 to April 2004 list SP2 again.
 //   ms04-038 (2004-10-12): its FAQ: NT 4.0 Workstation SP6a and 2000 SP2
 //     had reached the end of their life cycle set before, and Microsoft
 //     extended their support to 2004-06-30. The original release of XP reached
