@@ -430,6 +430,9 @@ TEST(WindowsProductsTest, NamesTheWindowsAndLevelsAReportShows) {
        ProductKind::kWindows, Windows::kNt40, 6, 6},
       {"  microsoft   WINDOWS 2000 service pack 4 ", ProductKind::kWindows,
        Windows::k2000, 4, 4},
+      {"Microsoft Windows 2000 Server Service Pack 4", ProductKind::kWindows,
+       Windows::k2000, 4, 4},
+      {"Microsoft Windows 2000", ProductKind::kWindows, Windows::k2000, 0, 0},
       {"Microsoft Windows XP Media Center Edition 2005 Service Pack 3",
        ProductKind::kEditionNotTold, Windows::kXp, 3, 3},
       {"Microsoft Windows Server 2003 for Itanium-based Systems Service "
