@@ -7,8 +7,9 @@
 #                             collect-report.cmd where they exist
 #                             (the script beside the hotfixes.exe it runs)
 #     README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt (CR LF line ends)
-#     baselines/worm-bulletins.txt, a sample baseline for hotfixes-table
-#                             (CR LF), where the table program exists
+#     baselines/worm-bulletins.txt, a sample baseline for hotfixes-table,
+#     and baselines/catalog-*.txt, the catalogs of the bulletins of 2001 to
+#                             2019 (CR LF), where the table program exists
 #     SHA256SUMS              of every other file, for sha256sum -c
 #   and the same files unpacked in build/release/;
 # checks the executables' PE headers and imports against the oldest
@@ -38,6 +39,10 @@ bash scripts/install-deps.sh
 archs=(x86 x64)
 # The programs an archive carries, each where its build produced it.
 programs=(hotfixes hotfixes-table hotfixes-baseline)
+# The baselines it carries beside hotfixes-table (scripts/make-baselines.sh
+# makes the catalogs).
+baselines=(worm-bulletins.txt catalog-2001-2008.txt catalog-2008-2017.txt
+  catalog-after-2017.txt)
 batch_file=src/collect/collect-report.cmd
 
 version=$(sed -n 's/^set(HOTFIXES_VERSION \([0-9.]*\))$/\1/p' CMakeLists.txt)
@@ -78,7 +83,7 @@ windows_text() {
 # builds, and writes the archive there. Sets "files", the archive's files
 # in their order, SHA256SUMS last.
 package() {
-  local tree=$1 release=$1/build/release arch program
+  local tree=$1 release=$1/build/release arch program baseline
   rm -rf "$release"
   mkdir -p "$release"
   files=(README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
@@ -102,9 +107,10 @@ package() {
   fi
   if [[ -f $release/x86/hotfixes-table.exe ]]; then
     mkdir -p "$release/baselines"
-    windows_text "$tree/baselines/worm-bulletins.txt" \
-      >"$release/baselines/worm-bulletins.txt"
-    files+=(baselines/worm-bulletins.txt)
+    for baseline in "${baselines[@]}"; do
+      windows_text "$tree/baselines/$baseline" >"$release/baselines/$baseline"
+      files+=("baselines/$baseline")
+    done
   fi
   windows_text "$tree/LICENSE" >"$release/LICENSE.txt"
   windows_text "$tree/dist/THIRD-PARTY-NOTICES.txt" \

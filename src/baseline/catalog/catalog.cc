@@ -217,6 +217,7 @@ void Catalog::NoteDate(const BulletinRow& row, Bulletin& bulletin) {
 void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
   const Product product = ProductOf(row.product);
   const Levels levels{product.windows, product.lowest, product.highest};
+  bulletin.levelsNamed = bulletin.levelsNamed || product.servicePackNamed;
   if (product.kind != ProductKind::kWindows) {
     if (product.windows != Windows::kUnknown) {
       bulletin.unjudged.push_back(levels);
@@ -242,7 +243,7 @@ void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
     Count(LeftOut::kBadKb);
     return;
   }
-  bulletin.updates.push_back({productIndex, kb});
+  bulletin.updates.push_back({productIndex, kb, row.source});
   ++figures_.rowsUsed;
 }
 
@@ -275,18 +276,38 @@ std::vector<LevelListing> Catalog::ListingsOf(const Bulletin& bulletin,
   return listings;
 }
 
+std::string Catalog::SourceLines(const Bulletin& bulletin,
+                                 const std::string* onlyKb) {
+  std::vector<std::string> sources;
+  for (const Update& update : bulletin.updates) {
+    if (update.source.empty() || (onlyKb && *onlyKb != update.kb)) continue;
+    AppendOnce(sources, {update.source});
+  }
+  std::string lines;
+  for (const std::string& source : sources) {
+    lines += "# Source: " + Visible(source) + "\r\n";
+  }
+  return lines;
+}
+
 std::string Catalog::RequirementText(const Bulletin& bulletin,
                                      const std::string* onlyKb) const {
   std::string id = bulletin.id;
   if (onlyKb) id += "-KB" + *onlyKb;
-  std::string text = "[" + id + "] ";
-  if (!bulletin.severity.empty()) text += Visible(bulletin.severity) + ": ";
-  text += Visible(bulletin.title);
+  std::string text = SourceLines(bulletin, onlyKb) + "[" + id + "] ";
+  // "Critical: Vulnerability in ...", or the severity alone where the
+  // data gives no title.
+  const std::string severity = Visible(bulletin.severity);
+  const std::string title = Visible(bulletin.title);
+  text += severity;
+  if (!severity.empty() && !title.empty()) text += ": ";
+  text += title;
   while (!text.empty() && text.back() == ' ') text.pop_back();
   text += "\r\n";
   for (Windows windows : CatalogWindows()) {
-    const std::vector<LevelRule> rules = DecideLevels(
-        windows, ListingsOf(bulletin, onlyKb, windows), bulletin.date);
+    const std::vector<LevelRule> rules =
+        DecideLevels(windows, ListingsOf(bulletin, onlyKb, windows),
+                     bulletin.date, bulletin.levelsNamed);
     for (const std::string& line : RuleLines(windows, rules)) {
       text += line + "\r\n";
     }

@@ -45,6 +45,7 @@ class Catalog : public BulletinRowSink {
   struct Update {
     std::size_t product;  // into products_
     std::string kb;       // digits
+    std::string source;   // the row's Source; may be empty
   };
   // The levels of one Windows a row left out names.
   struct Levels {
@@ -60,6 +61,7 @@ class Catalog : public BulletinRowSink {
     int file = 0;
     std::vector<Update> updates;
     std::vector<Levels> unjudged;
+    bool levelsNamed = false;  // a row names a Windows' service pack
   };
 
   bool ComponentAsked(const std::string& component) const;
@@ -80,6 +82,9 @@ class Catalog : public BulletinRowSink {
   // bulletin's.
   std::string RequirementText(const Bulletin& bulletin,
                               const std::string* onlyKb) const;
+  // Comment lines naming the sources of the requirement's rows.
+  static std::string SourceLines(const Bulletin& bulletin,
+                                 const std::string* onlyKb);
   std::vector<LevelListing> ListingsOf(const Bulletin& bulletin,
                                        const std::string* onlyKb,
                                        Windows windows) const;

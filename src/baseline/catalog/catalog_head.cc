@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "baseline/catalog/bulletin_dates.h"
+#include "baseline/catalog/windows_levels.h"
 #include "files/visible_text.h"
 
 namespace {
@@ -38,13 +39,13 @@ const char* const kHowDecided[] = {
     "affected\"), or they name it for the bulletin's other updates only.",
     "- not covered (no rule): the sources leave it open: a level without a "
     "known date, or between two dates that sources give for its end; "
-    "a level that existed on the date of a bulletin before 2004 (their "
-    "lists name products, not service packs); "
+    "a level that existed on the date of a bulletin before 2004 whose rows "
+    "name no service pack (the bulletins of those years list products); "
     "a level named only by rows left out (components, editions).",
-    "Release and end-of-support dates: Microsoft's lifecycle pages, its "
-    "service-pack roadmap and the FAQs of its bulletins, as the catalog's "
-    "source names them. Rows in the data win over dates (an update "
-    "published after a level's end is a rule like any other).",
+    "Rows in the data win over dates (an update published after a level's "
+    "end is a rule like any other).",
+    "Where the data has a Source column, the comment lines above each "
+    "requirement name the pages its rows were read from.",
     "Windows Vista and later are not covered: from Vista on, installed "
     "updates come from component servicing and are not recorded as HotFix "
     "keys (Microsoft's WMI documentation of Win32_QuickFixEngineering), so "
@@ -77,12 +78,14 @@ void AddParagraph(std::string& out, const std::string& text,
                   const std::string& indent, const std::string& first = "") {
   const std::size_t kWidth = 76;
   std::string line = first;
-  bool words = false;  // the line has a word of the text
+  bool words = false;  // the line holds a word
   std::size_t at = 0;
   while (at < text.size()) {
     std::size_t end = text.find(' ', at);
     if (end == std::string::npos) end = text.size();
     const std::string word = text.substr(at, end - at);
+    at = end + 1;
+    if (word.empty()) continue;
     if (words && line.size() + 1 + word.size() > kWidth) {
       AddLine(out, line);
       line = indent;
@@ -91,7 +94,6 @@ void AddParagraph(std::string& out, const std::string& text,
     if (words) line += ' ';
     line += word;
     words = true;
-    at = end + 1;
   }
   if (words) AddLine(out, line);
 }
@@ -168,6 +170,41 @@ void AddRows(std::string& out, const CatalogFigures& figures,
   }
 }
 
+std::string LevelDatesText(const StatedLevel& stated) {
+  std::string text = std::string(WindowsName(stated.windows)) + " SP" +
+                     std::to_string(stated.level) + ":";
+  if (stated.dates.released > 0) {
+    text += " out " + DateText(stated.dates.released) + ";";
+  }
+  if (stated.dates.supportedUntil > 0) {
+    text += " updates to " + DateText(stated.dates.supportedUntil);
+    if (stated.dates.endedAfter != stated.dates.supportedUntil) text += ",";
+  }
+  if (stated.dates.endedAfter != stated.dates.supportedUntil) {
+    text += " none after " + DateText(stated.dates.endedAfter);
+  }
+  if (stated.note) text += " (" + std::string(stated.note) + ")";
+  return text + " [" + stated.sources + "]";
+}
+
+void AddDates(std::string& out) {
+  AddParagraph(out,
+               "Release and end-of-support dates, from Microsoft's lifecycle "
+               "pages, its service-pack roadmap and the FAQs of its "
+               "bulletins (a level without dates of its own existed by the "
+               "day a later one came out, and was offered no update after a "
+               "later one's end):",
+               "  ");
+  for (const StatedLevel& stated : StatedLevels()) {
+    AddParagraph(out, LevelDatesText(stated), "      ", "  ");
+  }
+  AddLine(out, "Their sources:");
+  for (const DateSource& source : DateSources()) {
+    AddParagraph(out, std::string(source.name) + ": " + source.address,
+                 "      ", "  ");
+  }
+}
+
 }  // namespace
 
 std::string CatalogHead(const std::vector<BulletinFileFacts>& files,
@@ -177,13 +214,16 @@ std::string CatalogHead(const std::vector<BulletinFileFacts>& files,
   AddLine(out,
           "Microsoft's security bulletins as a baseline for hotfixes-table "
           "--baseline,");
-  AddLine(out, "written by hotfixes-baseline from Microsoft's bulletin data.");
+  AddLine(out,
+          "written by hotfixes-baseline from the bulletin data of the files "
+          "below.");
   AddFiles(out, files);
   AddRows(out, figures, components);
   AddLine(out, "");
   for (const char* paragraph : kHowDecided) {
     AddParagraph(out, paragraph, "  ");
   }
+  AddDates(out);
   AddLine(out, "");
   return out;
 }

@@ -17,8 +17,9 @@ bool AnyLowerIs(const std::vector<LevelRule>& decided, LevelOutcome outcome) {
 // the fix if a level before it needed one, and is unaffected if one
 // before it was. Of the others, from 2004 on, Microsoft's bulletins say
 // that unlisted versions "are either past their support life cycle or
-// are not affected".
-LevelOutcome ByDate(Windows windows, int level, int date,
+// are not affected"; before, where the rows name the service packs of
+// each Windows, the same holds of the levels.
+LevelOutcome ByDate(Windows windows, int level, int date, bool levelsNamed,
                     const std::vector<LevelRule>& lower) {
   const LevelDates dates = DatesOf(windows, level);
   if (dates.released > date) {
@@ -30,7 +31,9 @@ LevelOutcome ByDate(Windows windows, int level, int date,
     }
     return LevelOutcome::kNone;
   }
-  if (date < kFirstDayOfLevelLists) return LevelOutcome::kNone;
+  if (date < kFirstDayOfLevelLists && !levelsNamed) {
+    return LevelOutcome::kNone;
+  }
   if (dates.endedAfter > 0 && date > dates.endedAfter) {
     return LevelOutcome::kNoUpdate;
   }
@@ -71,7 +74,7 @@ bool SameRule(const LevelRule& a, const LevelRule& b) {
 
 std::vector<LevelRule> DecideLevels(Windows windows,
                                     const std::vector<LevelListing>& listings,
-                                    int bulletinDate) {
+                                    int bulletinDate, bool levelsNamed) {
   std::vector<LevelRule> decided;
   for (std::size_t level = 0; level < listings.size(); ++level) {
     const LevelListing& listing = listings[level];
@@ -82,8 +85,8 @@ std::vector<LevelRule> DecideLevels(Windows windows,
     } else if (listing.named) {
       rule.outcome = LevelOutcome::kNotAffected;
     } else if (!listing.unjudged && bulletinDate > 0) {
-      rule.outcome =
-          ByDate(windows, static_cast<int>(level), bulletinDate, decided);
+      rule.outcome = ByDate(windows, static_cast<int>(level), bulletinDate,
+                            levelsNamed, decided);
     }
     decided.push_back(rule);
   }

@@ -11,7 +11,9 @@
 #include "table/read/windows_release.h"
 
 // Bulletins before this day list products, not service packs: a level
-// they do not name may or may not be affected.
+// they do not name may or may not be affected, unless their rows name the
+// service packs (as the project's own files of those years do, one row
+// per level the bulletin's page lists).
 constexpr int kFirstDayOfLevelLists = SerialDay(2004, 1, 1);
 
 // What a requirement's rows say of one level.
@@ -41,10 +43,11 @@ struct LevelRule {
 };
 
 // One rule per level from 0 to HighestLevel(windows); `listings` has one
-// entry per level, `bulletinDate` is a serial day (0: unknown).
+// entry per level, `bulletinDate` is a serial day (0: unknown);
+// `levelsNamed`: the bulletin's rows name service packs.
 std::vector<LevelRule> DecideLevels(Windows windows,
                                     const std::vector<LevelListing>& listings,
-                                    int bulletinDate);
+                                    int bulletinDate, bool levelsNamed);
 
 // The rule lines, without line ends, neighbouring levels of one outcome
 // joined: "Windows XP SP0-SP1 no update", "Windows XP SP3 KB958687

@@ -17,6 +17,26 @@ struct LevelDates {
   int endedAfter = 0;      // no updates were offered after this day
 };
 
+// A level whose dates a source states, and which sources state them, as
+// the baseline's head lists them.
+struct StatedLevel {
+  Windows windows;
+  int level;
+  LevelDates dates;     // existedBy is filled in from the later levels
+  const char* sources;  // names of DateSources(), separated by ", "
+  const char* note;     // why two end dates, or null
+};
+
+// The levels in the order of CatalogWindows() and their levels.
+const std::vector<StatedLevel>& StatedLevels();
+
+// Each source a StatedLevel names: its name and Microsoft's address.
+struct DateSource {
+  const char* name;
+  const char* address;
+};
+const std::vector<DateSource>& DateSources();
+
 // The Windows the catalog writes rules for, in the order it writes them.
 const std::vector<Windows>& CatalogWindows();
 

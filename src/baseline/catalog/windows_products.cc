@@ -134,6 +134,7 @@ Product WindowsProductOf(std::string_view key) {
     Product product = Kind(ProductKind::kWindows);
     product.windows = name.windows;
     product.lowest = product.highest = level < 0 ? 0 : level;
+    product.servicePackNamed = level >= 0;
     // Built on Server 2003 SP1, they report Service Pack 1.
     if (level < 0 && name.windows == Windows::kXpX64) product.highest = 1;
     if (level < 0 && name.windows == Windows::kServer2003 && x64OrR2) {

@@ -26,6 +26,9 @@ struct Product {
   Windows windows = Windows::kUnknown;
   int lowest = 0;
   int highest = 0;
+  // The name gives a service pack ("... Service Pack 3", "SP2"); without
+  // one it stands for the release without a service pack.
+  bool servicePackNamed = false;
 };
 
 // "Microsoft Windows XP Service Pack 3" is XP at level 3; "Microsoft

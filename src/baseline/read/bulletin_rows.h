@@ -29,6 +29,9 @@ struct BulletinRow {
   std::string componentKb;     // the update's KB, digits; may be empty
   std::string component;       // Affected Component; empty: the product
   std::vector<ReplacedUpdate> supersedes;
+  // Source, a column Microsoft's files lack: the page the row was read
+  // from. Empty when the file has no such column.
+  std::string source;
 };
 
 // Where the read stage delivers rows, one at a time, so that a sheet of

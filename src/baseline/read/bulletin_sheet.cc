@@ -8,10 +8,12 @@ namespace {
 
 // Each column's header, as the 2008-2017 file writes it; the old file
 // breaks some of them over two lines ("Date\nPosted", "Bulletin\nID").
-const char* const kHeaders[] = {
-    "Date Posted", "Bulletin Id",      "Bulletin KB",  "Severity",
-    "Title",       "Affected Product", "Component KB", "Affected Component",
-    "Supersedes"};
+// Source, last, may be missing.
+const char* const kHeaders[] = {"Date Posted",  "Bulletin Id",
+                                "Bulletin KB",  "Severity",
+                                "Title",        "Affected Product",
+                                "Component KB", "Affected Component",
+                                "Supersedes",   "Source"};
 
 // Lower case, each run of blanks and line breaks one space.
 std::string HeaderWords(const std::string& text) {
@@ -77,7 +79,7 @@ void BulletinSheet::ReadHeader(const std::vector<std::string>& cells) {
   // Of the two columns called Severity, the first is the bulletin's.
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const std::string words = HeaderWords(cells[i]);
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (int column = 0; column < kColumnsRead; ++column) {
       if (columns_[column] == kNone && words == HeaderWords(kHeaders[column])) {
         columns_[column] = i;
       }
@@ -130,5 +132,6 @@ std::string BulletinSheet::ReadRow(const std::vector<std::string>& cells) {
   row_.title = Cell(cells, kTitle);
   row_.product = Cell(cells, kProduct);
   row_.component = Cell(cells, kComponent);
+  row_.source = Cell(cells, kSource);
   return std::string();
 }

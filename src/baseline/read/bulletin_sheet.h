@@ -31,7 +31,9 @@ class BulletinSheet : public SheetRowSink {
     kComponentKb,
     kComponent,
     kSupersedes,
-    kColumnCount
+    kColumnCount,
+    kSource = kColumnCount,  // optional: the project's own files have it
+    kColumnsRead
   };
   static const std::size_t kNone = static_cast<std::size_t>(-1);
 
@@ -43,7 +45,7 @@ class BulletinSheet : public SheetRowSink {
   BulletinRowSink& rows_;
   BulletinFileFacts& facts_;
   bool headerSeen_ = false;
-  std::size_t columns_[kColumnCount];
+  std::size_t columns_[kColumnsRead];
   BulletinRow row_;
 };
 

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "baseline/catalog/bulletin_dates.h"
+#include "baseline/catalog/windows_levels.h"
 #include "baseline/catalog/windows_products.h"
 #include "table/judge/baseline.h"
 #include "test_support.h"
@@ -99,7 +102,8 @@ std::vector<BulletinRow> NewerRows() {
   return rows;
 }
 
-// MS06-040 and MS03-026 as their bulletins list them, and MS09-001 again,
+// MS06-040, MS03-026 and MS03-027 as their bulletins list them, MS03-010
+// by product alone, as bulletins of its years do, and MS09-001 again,
 // which an earlier file already gave.
 std::vector<BulletinRow> OlderRows() {
   const int ms06040 = SerialDay(2006, 8, 8);
@@ -127,6 +131,17 @@ std::vector<BulletinRow> OlderRows() {
                        "Execution",
                        product, "823980"));
   }
+  rows.push_back(Row(ms03026, "MS03-027", "Important",
+                     "Unchecked Buffer in Windows Shell Could Enable System "
+                     "Compromise",
+                     "Microsoft Windows XP Service Pack 1", "821557"));
+  for (const char* product :
+       {"Microsoft Windows 2000", "Microsoft Windows XP"}) {
+    rows.push_back(Row(SerialDay(2003, 3, 26), "MS03-010", "Important",
+                       "Flaw in RPC Endpoint Mapper Could Allow Denial of "
+                       "Service Attacks",
+                       product, "331953"));
+  }
   rows.push_back(Row(39826, "ms09-001", "Low", "again", kXpSp3, "1"));
   return rows;
 }
@@ -149,7 +164,7 @@ class CatalogTest : public FakePlatformTest {
   }
   std::string Written(const std::vector<std::string>& components) {
     return Written(components, {{"new.xlsx", std::string(64, 'a'), 22, {}},
-                                {"old.csv", std::string(64, 'b'), 14, {}}});
+                                {"old.csv", std::string(64, 'b'), 17, {}}});
   }
 
   static Baseline Parsed(const std::string& text) {
@@ -243,10 +258,16 @@ TEST_F(CatalogTest, JudgesEachWindowsAndLevelAsTheBulletinsSay) {
       {kOsXpSp2, "KB921883-v2", "MS06-040", "installed KB921883-v2"},
       {kOsXp, "", "MS06-040", "no update"},
       {kOsNt, "", "MS06-040", "no update"},
-      // Before 2004 only the listed levels and later service packs.
+      // Before 2004, by dates where the rows name service packs; else
+      // only the listed levels and later service packs.
       {kOsNt, "Q823980", "MS03-026", "installed Q823980"},
       {kOsXpSp2, "", "MS03-026", "installed service pack"},
+      {kOs2000Sp4, "", "MS03-027", "not affected"},
+      {kOsXp, "", "MS03-027", "not affected"},
+      // Windows 2000 SP2, past its support in mid-2003, then extended.
       {kOs2000Sp2, "", "MS03-026", "not covered"},
+      {kOsXpSp2, "", "MS03-010", "installed service pack"},
+      {kOs2000Sp2, "", "MS03-010", "not covered"},
       // A bulletin of an earlier file is read from that file only.
       {kOsXpSp3, "KB1", "MS09-001",
        "missing KB958687 KB971468 KB982214 KB2508429"},
@@ -273,17 +294,17 @@ TEST_F(CatalogTest, UsesAComponentsRowsWhenAComponentStartsIt) {
 TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
   const std::string text =
       Written({"Adobe"}, {{"new\x1b[2J.xlsx", std::string(64, 'a'), 22, {}},
-                          {"old.csv", std::string(64, 'b'), 15, {{3, "x"}}}});
+                          {"old.csv", std::string(64, 'b'), 18, {{3, "x"}}}});
   for (const char* line :
        {"# File: new<U+001B>[2J.xlsx\r\n", "#   rows read: 22\r\n",
-        "#   rows read: 15, of which cannot be read (left out): 1\r\n",
-        "# Rows used: 31\r\n",
+        "#   rows read: 18, of which cannot be read (left out): 1\r\n",
+        "# Rows used: 34\r\n",
         "#   bulletin already read from an earlier file: 1\r\n",
         "#   Itanium: 1\r\n", "#   Windows Vista and later: 2\r\n",
         "#   components no --component names: 1\r\n",
         "# Components included (--component):\r\n"
         "#   \"Adobe\" took nothing: no Windows component of the data",
-        "# Bulletins: 12 read, 10 used, 2 left out", "# Requirements: 15\r\n",
+        "# Bulletins: 14 read, 12 used, 2 left out", "# Requirements: 17\r\n",
         "# Newest bulletin: MS17-023, posted 2017-03-14\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
@@ -384,23 +405,64 @@ TEST_F(CatalogTest, AComponentTakesNamesUpToAWordsEnd) {
       << listed;
 }
 
+TEST_F(CatalogTest, NamesTheSourcesOfEachRequirementsRows) {
+  fake::Reset();
+  Catalog catalog({});
+  const char* page = "https://learn.microsoft.com/ms07-001";
+  const char* kb = "https://support.microsoft.com/kb/2";
+  BulletinRow row = Row(39000, "MS07-001", "Critical", "t", kXpSp3, "1");
+  for (const auto& [product, update, source] : {std::tuple{kXpSp3, "1", page},
+                                                {kXpSp3, "2", kb},
+                                                {k2000Sp4, "1", page},
+                                                {kXpSp2, "1", ""}}) {
+    row.product = product;
+    row.componentKb = update;
+    row.source = source;
+    catalog.Add(row);
+  }
+  catalog.Add(Row(38999, "MS06-078", "Critical", "t", kXpSp3, "3"));
+  {
+    TextOutput out(STD_OUTPUT_HANDLE);
+    catalog.Write({}, out);
+  }
+  const std::string& text = Platform().output;
+  // One line per source of the requirement's own rows, none for none.
+  std::size_t lines = 0;
+  for (std::size_t at = text.find("# Source: "); at != std::string::npos;
+       at = text.find("# Source: ", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 2u);
+  EXPECT_NE(
+      text.find("\n# Source: " + std::string(page) + "\r\n[MS07-001-KB1] "),
+      std::string::npos);
+  EXPECT_NE(text.find("\n# Source: " + std::string(kb) + "\r\n[MS07-001-KB2] "),
+            std::string::npos);
+}
+
 TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   fake::Reset();
   Catalog catalog({});
-  catalog.Add(Row(40000, "MS10-001", "Critical",
-                  "Title] with\r\nline [X] and\x1b tab\t", kXpSp3, "123"));
+  BulletinRow first =
+      Row(40000, "MS10-001", "Critical",
+          "Title] with\r\nline [X] and\x1b tab\t", kXpSp3, "123");
+  first.source = "page\r\n[MS10-009] t\r\nWindows XP KB1";
+  catalog.Add(first);
   catalog.Add(Row(40000, "MS10-002]\nWindows XP", "Low", "t", kXpSp3, "1"));
   catalog.Add(Row(40000, "MS10-003", "Low", "t", kXpSp3, "12x4"));
   catalog.Add(Row(40000, "MS10-004", "Low", "t", kXpSp3, ""));
+  catalog.Add(Row(40000, "MS10-005", "Important", "", kXpSp3, "5"));
   {
     TextOutput out(STD_OUTPUT_HANDLE);
     catalog.Write({}, out);
   }
   const std::string& text = Platform().output;
   const Baseline baseline = Parsed(text);
-  ASSERT_EQ(baseline.requirements().size(), 1u);
-  EXPECT_EQ(baseline.requirements()[0].id, "MS10-001");
-  EXPECT_EQ(baseline.requirements()[0].title,
+  ASSERT_EQ(baseline.requirements().size(), 2u);
+  EXPECT_EQ(baseline.requirements()[0].id, "MS10-005");
+  EXPECT_EQ(baseline.requirements()[0].title, "Important");
+  EXPECT_EQ(baseline.requirements()[1].id, "MS10-001");
+  EXPECT_EQ(baseline.requirements()[1].title,
             "Critical: Title] with<U+000D><U+000A>line [X] "
             "and<U+001B> tab<U+0009>");
   EXPECT_NE(text.find("#   bulletin ID not one word of letters, digits, "
@@ -408,6 +470,23 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
             std::string::npos);
   EXPECT_NE(text.find("#   update KB missing or not a number: 2\r\n"),
             std::string::npos);
+  EXPECT_NE(text.find("# Source: page<U+000D><U+000A>[MS10-009] t"),
+            std::string::npos);
+}
+
+// The head names the source of every date the verdicts rest on.
+TEST(WindowsLevelsTest, EveryDateNamesAListedSource) {
+  std::set<std::string> listed;
+  for (const DateSource& source : DateSources()) listed.insert(source.name);
+  for (const StatedLevel& level : StatedLevels()) {
+    std::istringstream names(level.sources);
+    int count = 0;
+    for (std::string name; std::getline(names >> std::ws, name, ',');) {
+      EXPECT_EQ(listed.count(name), 1u) << level.sources;
+      ++count;
+    }
+    EXPECT_GT(count, 0);
+  }
 }
 
 TEST(WindowsProductsTest, NamesTheWindowsAndLevelsAReportShows) {
@@ -441,6 +520,9 @@ TEST(WindowsProductsTest, NamesTheWindowsAndLevelsAReportShows) {
        ProductKind::kWindows, Windows::kNt40, 6, 6},
       {"  microsoft   WINDOWS 2000 service pack 4 ", ProductKind::kWindows,
        Windows::k2000, 4, 4},
+      {"Microsoft Windows 2000 Server Service Pack 4", ProductKind::kWindows,
+       Windows::k2000, 4, 4},
+      {"Microsoft Windows 2000", ProductKind::kWindows, Windows::k2000, 0, 0},
       {"Microsoft Windows XP Media Center Edition 2005 Service Pack 3",
        ProductKind::kEditionNotTold, Windows::kXp, 3, 3},
       {"Microsoft Windows Server 2003 for Itanium-based Systems Service "
