@@ -1,7 +1,8 @@
 #include "baseline/baseline_options.h"
 
 const char kBaselineUsage[] =
-    "usage: hotfixes-baseline [--component TEXT]... FILE...";
+    "usage: hotfixes-baseline [--component TEXT]... [--date-order dmy|mdy] "
+    "FILE...";
 
 BaselineOptions ParseBaselineArguments(
     const std::vector<std::string>& arguments) {
@@ -22,6 +23,15 @@ BaselineOptions ParseBaselineArguments(
         throw BaselineUsageError{"--component needs a text"};
       }
       options.components.push_back(arguments[++i]);
+    } else if (argument == "--date-order") {
+      const std::string order = i + 1 < arguments.size() ? arguments[++i] : "";
+      if (order == "dmy") {
+        options.dateOrder = DateOrder::kDayFirst;
+      } else if (order == "mdy") {
+        options.dateOrder = DateOrder::kMonthFirst;
+      } else {
+        throw BaselineUsageError{"--date-order needs dmy or mdy"};
+      }
     } else {
       throw BaselineUsageError{"unknown option " + argument};
     }
@@ -40,13 +50,13 @@ Bulletin Data": BulletinSearch.xlsx, BulletinSearch2001-2008.xlsx) and
 writes a baseline for hotfixes-table --baseline to standard output.
 
   FILE              an .xlsx workbook as Microsoft publishes it, or a CSV
-                    of its sheet as Excel or LibreOffice save it (UTF-8);
-                    the content tells which. Several files make one
-                    baseline; a bulletin in more than one is read from the
-                    first.
+                    of its sheet (UTF-8); the content tells which. Several
+                    make one baseline, a bulletin read from the first.
   --component TEXT  also the rows of components whose Affected Component
                     starts with TEXT (letter case ignored), for example
                     "Windows Internet Explorer 8"; may be given again
+  --date-order dmy|mdy  a CSV's 02/08/2010 is day first (dmy, UK) or
+                    month first (mdy, US); else as the file's rows show
   --help            this text
   --version         the program's version
 
@@ -54,8 +64,8 @@ Rows that cannot be read are left out, each named on standard error.
 
 Exit codes:
   0  the baseline was written
-  2  usage error, or a FILE cannot be read: nothing is written to
-     standard output
+  2  usage error, a FILE cannot be read, or no requirement to write:
+     nothing is written to standard output
   4  the baseline could not be written whole
 )";
   out << kBaselineUsage;

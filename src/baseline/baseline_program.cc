@@ -47,7 +47,7 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
     facts.name = Utf8Name(path);
     std::string error;
     catalog.BeginFile();
-    if (!ReadBulletinFile(path, catalog, facts, error)) {
+    if (!ReadBulletinFile(path, options.dateOrder, catalog, facts, error)) {
       errors << "hotfixes-baseline: " << shown << ": " << error << "\r\n";
       return kBaselineUsageError;
     }
@@ -55,7 +55,11 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
     files.push_back(std::move(facts));
   }
   TextOutput out(STD_OUTPUT_HANDLE);
-  catalog.Write(files, out);
+  std::string error;
+  if (!catalog.Write(files, out, error)) {
+    errors << "hotfixes-baseline: " << error << "\r\n";
+    return kBaselineUsageError;
+  }
   out.Flush();
   if (out.error() != 0) {
     errors << "hotfixes-baseline: cannot write the baseline: "

@@ -143,7 +143,8 @@ class CatalogTest : public FakePlatformTest {
     for (const BulletinRow& row : OlderRows()) catalog.Add(row);
     {
       TextOutput out(STD_OUTPUT_HANDLE);
-      catalog.Write(files, out);
+      std::string error;
+      EXPECT_TRUE(catalog.Write(files, out, error)) << error;
     }
     return Platform().output;
   }
@@ -294,6 +295,7 @@ TEST_F(CatalogTest, HeadCountsWhatWasLeftOutAndWhy) {
   }
 }
 
+// Whatever the rows hold, the baseline is one the table reads.
 TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   fake::Reset();
   Catalog catalog({});
@@ -302,9 +304,15 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   catalog.Add(Row(40000, "MS10-002]\nWindows XP", "Low", "t", kXpSp3, "1"));
   catalog.Add(Row(40000, "MS10-003", "Low", "t", kXpSp3, "12x4"));
   catalog.Add(Row(40000, "MS10-004", "Low", "t", kXpSp3, ""));
+  // What the table would refuse: a requirement without rules, an ID that
+  // may be another bulletin's requirement of one update.
+  catalog.Add(Row(40000, "MS10-005", "Low", "t",
+                  "Microsoft Windows XP Service Pack 7", "5"));
+  catalog.Add(Row(40000, "ms10-001-kb123", "Low", "t", kXpSp3, "6"));
   {
     TextOutput out(STD_OUTPUT_HANDLE);
-    catalog.Write({}, out);
+    std::string error;
+    EXPECT_TRUE(catalog.Write({}, out, error)) << error;
   }
   const std::string& text = Platform().output;
   const Baseline baseline = Parsed(text);
@@ -317,6 +325,11 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
                       "'-', '_', '.': 1\r\n"),
             std::string::npos);
   EXPECT_NE(text.find("#   update KB missing or not a number: 2\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("#   service packs their Windows never had: 1\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("#   bulletin ID of the form of one update's "
+                      "requirement (ID-KBnnn): 1\r\n"),
             std::string::npos);
 }
 
