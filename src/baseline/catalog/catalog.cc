@@ -301,6 +301,7 @@ std::string Catalog::RequirementsOf(const Bulletin& bulletin,
     return RequirementText(bulletin, nullptr, all, named, figures.chainsCut);
   }
   std::vector<std::string> ordered;
+  ordered.reserve(updatesByKb.size());
   for (const auto& kb : updatesByKb) ordered.push_back(kb.first);
   std::sort(ordered.begin(), ordered.end(),
             [](const std::string& a, const std::string& b) {
