@@ -142,10 +142,10 @@ class RelationshipsHandler : public XmlHandler {
       if (attribute.name == "Target") relationship.target = attribute.value;
     }
     if (!withId_ && !id_.empty() && relationship.id == id_) {
-      withId_.reset(new Relationship(relationship));
+      withId_ = std::make_unique<Relationship>(relationship);
     }
     if (!ofType_ && EndsWith(relationship.type, typeEnd_)) {
-      ofType_.reset(new Relationship(std::move(relationship)));
+      ofType_ = std::make_unique<Relationship>(std::move(relationship));
     }
   }
   void EndElement(std::string_view /*name*/) override {}
