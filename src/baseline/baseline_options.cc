@@ -1,8 +1,8 @@
 #include "baseline/baseline_options.h"
 
 const char kBaselineUsage[] =
-    "usage: hotfixes-baseline [--component TEXT]... FILE... | --components "
-    "FILE...";
+    "usage: hotfixes-baseline [--component TEXT]... [--date-order dmy|mdy] "
+    "FILE... | --components FILE...";
 
 BaselineOptions ParseBaselineArguments(
     const std::vector<std::string>& arguments) {
@@ -25,6 +25,15 @@ BaselineOptions ParseBaselineArguments(
       options.components.push_back(arguments[++i]);
     } else if (argument == "--components") {
       options.listComponents = true;
+    } else if (argument == "--date-order") {
+      const std::string order = i + 1 < arguments.size() ? arguments[++i] : "";
+      if (order == "dmy") {
+        options.dateOrder = DateOrder::kDayFirst;
+      } else if (order == "mdy") {
+        options.dateOrder = DateOrder::kMonthFirst;
+      } else {
+        throw BaselineUsageError{"--date-order needs dmy or mdy"};
+      }
     } else {
       throw BaselineUsageError{"unknown option " + argument};
     }
@@ -50,19 +59,19 @@ writes a baseline for hotfixes-table --baseline to standard output.
                     of its sheet (UTF-8): the content tells which; a
                     bulletin in several FILEs is read from the first
   --component TEXT  also the rows of components whose Affected Component
-                    starts with TEXT up to a word's end, letter case
-                    ignored ("Windows Media Format Runtime 9": not 9.5);
-                    may be given again; the head lists what each took
+                    starts with TEXT up to a word's end ("Windows Media
+                    Format Runtime 9": not 9.5); may be given again
   --components      list the Windows rows' components with their rows
-  --help            this text
-  --version         the program's version
+  --date-order dmy|mdy  a CSV's 02/08/2010 is day first (dmy, UK) or
+                    month first (mdy, US); else as the file's rows show
+  --help, --version  this text; the program's version
 
 Rows that cannot be read are left out, each named on standard error.
 
 Exit codes:
   0  the baseline (or list) was written
-  2  usage error, or a FILE cannot be read: nothing is written to
-     standard output
+  2  usage error, a FILE cannot be read, or no requirement to write:
+     nothing is written to standard output
   4  the baseline (or list) could not be written whole
 )";
   out << kBaselineUsage;

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "baseline/read/bulletin_rows.h"
 #include "files/text_output.h"
 
 struct BaselineOptions {
-  std::vector<std::string> components;  // each --component TEXT
-  bool listComponents = false;          // --components
+  std::vector<std::string> components;         // each --component TEXT
+  bool listComponents = false;                 // --components
+  DateOrder dateOrder = DateOrder::kNotKnown;  // --date-order dmy|mdy
   std::vector<std::string> files;
   bool help = false;
   bool version = false;

@@ -58,7 +58,7 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
     facts.name = Utf8Name(path);
     std::string error;
     catalog.BeginFile();
-    if (!ReadBulletinFile(path, catalog, facts, error)) {
+    if (!ReadBulletinFile(path, options.dateOrder, catalog, facts, error)) {
       errors << "hotfixes-baseline: " << shown << ": " << error << "\r\n";
       return kBaselineUsageError;
     }
@@ -70,7 +70,11 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
     catalog.WriteComponents(out);
   } else {
     ReportComponentsTakingNothing(catalog, errors);
-    catalog.Write(files, out);
+    std::string error;
+    if (!catalog.Write(files, out, error)) {
+      errors << "hotfixes-baseline: " << error << "\r\n";
+      return kBaselineUsageError;
+    }
   }
   out.Flush();
   if (out.error() != 0) {

@@ -10,7 +10,8 @@
 
 // Exit codes.
 const int kBaselineWritten = 0;
-const int kBaselineUsageError = 2;  // or a FILE unreadable; nothing written
+// Or a FILE unreadable, or no baseline the table reads; nothing written.
+const int kBaselineUsageError = 2;
 const int kBaselineOutputFailed = 4;
 
 // The whole run, given the arguments after the program's name; returns the

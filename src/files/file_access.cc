@@ -150,6 +150,7 @@ std::string FormatUtcTime(const FILETIME& time) {
   }
   int year, month, day;
   CivilFromDays(days, year, month, day);
+  if (year < kFirstReportYear || year > kLastReportYear) return std::string();
   char text[96];  // room for any int the compiler may imagine
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", year,
                 month, day, static_cast<int>(inDay / 3600),

@@ -70,8 +70,15 @@ std::string PathInFolder(const std::string& folder, const std::string& name);
 // closing period and line break; "error N" when it has none.
 std::string DescribeSystemError(DWORD error);
 
+// The years a file time is taken for a report's: the file systems a share
+// lies on date from 1980 (FAT) on; a time outside is a clock or a file
+// that is wrong, not a collection's.
+const int kFirstReportYear = 1980;
+const int kLastReportYear = 2100;
+
 // "YYYY-MM-DDTHH:MM:SSZ" of a time in the system's file-time form (UTC);
-// empty for the time 0, which stands for a time not known.
+// empty for the time 0, which stands for a time not known, and for a time
+// outside kFirstReportYear to kLastReportYear.
 std::string FormatUtcTime(const FILETIME& time);
 
 #endif  // HOTFIXES_FILES_FILE_ACCESS_H_

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "files/utf8.h"
+
 namespace {
 
 bool IsInvisible(std::uint32_t c) {
@@ -83,4 +85,23 @@ std::string Visible(std::string_view text) {
   std::string shown(text);
   ShowInvisibleCharacters(shown);
   return shown;
+}
+
+std::string VisibleExcerpt(std::string_view text, std::size_t most) {
+  std::string excerpt;
+  std::size_t at = 0;
+  while (at < text.size() && at < most) {
+    const std::size_t length = Utf8SequenceLength(text, at);
+    if (length == 0) {
+      excerpt += "\xEF\xBF\xBD";  // U+FFFD
+      ++at;
+      continue;
+    }
+    if (at + length > most) break;
+    excerpt.append(text, at, length);
+    at += length;
+  }
+  ShowInvisibleCharacters(excerpt);
+  if (at < text.size()) excerpt += "...";
+  return excerpt;
 }

@@ -22,4 +22,9 @@ bool ShowInvisibleCharacters(std::string& text,
 // The same for a copy.
 std::string Visible(std::string_view text);
 
+// A text from a file as a message quotes it: at most its first `most`
+// bytes (cut where a character starts, "..." added), each byte that is no
+// UTF-8 as U+FFFD, and then Visible().
+std::string VisibleExcerpt(std::string_view text, std::size_t most);
+
 #endif  // HOTFIXES_FILES_VISIBLE_TEXT_H_

@@ -60,15 +60,14 @@ class SinceRun {
 
 // Reads, judges and writes each report in turn; returns the exit code.
 int WriteTable(const Options& options, const Judgement& judgement,
-               const std::vector<ReportFile>& files,
+               const std::vector<ReportFile>& files, const std::string& newest,
                const EarlierAudits& earlier, TextOutput& errors) {
   TextOutput table(STD_OUTPUT_HANDLE);
   const std::unique_ptr<TableWriter> writer =
       MakeTableWriter(options, judgement, table, errors);
-  const StaleReports stale =
-      options.staleAfterDays < 0
-          ? StaleReports()
-          : StaleReports(options.staleAfterDays, NewestReportTime(files));
+  const StaleReports stale = options.staleAfterDays < 0
+                                 ? StaleReports()
+                                 : StaleReports(options.staleAfterDays, newest);
   SinceRun since(options, judgement, earlier, files, *writer, errors);
   bool problems = false, lacking = false;
   std::string bytes, text;
@@ -126,8 +125,14 @@ int RunTable(const std::vector<std::string>& arguments) {
     const std::vector<ReportFile> files = CollectReportFiles(options);
     WarnAboutSharedNames(files, errors);
     const EarlierAudits earlier = ReadEarlierAudits(options, baseline);
-    return WriteTable(options, Judgement{required, baseline}, files, earlier,
-                      errors);
+    // The run's date, from the file system alone.
+    const std::string newest =
+        options.since.empty() && options.staleAfterDays < 0
+            ? std::string()
+            : NewestReportTime(files);
+    if (!options.since.empty()) CheckAuditOrder(earlier, newest);
+    return WriteTable(options, Judgement{required, baseline}, files, newest,
+                      earlier, errors);
   } catch (const UsageError& error) {
     errors << "hotfixes-table: " << error.message << " (" << kTableUsage
            << ")\r\n";

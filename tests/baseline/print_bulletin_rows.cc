@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   PrintingSink sink;
   BulletinFileFacts facts;
   std::string error;
-  if (!ReadBulletinFile(argv[1], sink, facts, error)) {
+  if (!ReadBulletinFile(argv[1], DateOrder::kNotKnown, sink, facts, error)) {
     std::printf("error: %s\n", error.c_str());
     return 1;
   }

@@ -10,8 +10,12 @@ both header forms, read from their CSV and from the .xlsx LibreOffice Calc
 makes of it: the same rows, the expected ones; their components listed,
 and a --component that takes none of them), bad-input (files that are
 no bulletin data, damaged or hostile workbooks: exit 2 with one line and
-nothing on standard output; rows that cannot be read: left out, each named)
-usage (command lines the program refuses, --help, --version) and
+nothing on standard output; rows that cannot be read: left out, each named),
+hostile (the baseline cases of tests/support/hostile_inputs.py: small files
+that ask for gigabytes or hours, dates day first, texts that would move the
+terminal, baselines the table would refuse; each answered within 60 s under
+1 GiB of address space, a baseline written only when hotfixes-table reads
+it), usage (command lines the program refuses, --help, --version) and
 real-machines (real machines' hotfix lists, with the names Windows Media,
 Internet Explorer and re-releases give, judged by a catalog of real rows
 with hotfixes-table: every verdict on them as their numbers' fixes')."""
@@ -21,11 +25,16 @@ import csv
 import io
 import os
 import re
+import resource
 import shutil
 import subprocess
 import sys
 import tempfile
 import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "support"))
+import hostile_inputs  # noqa: E402
 
 TIMEOUT = 120
 PROGRAM = b"hotfixes-baseline: "
@@ -36,9 +45,14 @@ HEADER = ("Date Posted,Bulletin Id,Bulletin KB,Severity,Impact,Title,"
 SHEET = "xl/worksheets/sheet1.xml"
 
 
-def run(command, cwd=None):
+def run(command, cwd=None, memory=None, timeout=TIMEOUT):
+    """Exit code, standard output and error; `memory`: the bytes of
+    address space it may take."""
+    def limit():
+        resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
     completed = subprocess.run(command, cwd=cwd, capture_output=True,
-                               stdin=subprocess.DEVNULL, timeout=TIMEOUT)
+                               stdin=subprocess.DEVNULL, timeout=timeout,
+                               preexec_fn=limit if memory else None)
     return completed.returncode, completed.stdout, completed.stderr
 
 
@@ -65,8 +79,12 @@ def to_xlsx(soffice, folder, csv_path):
 
 
 def without_file_lines(baseline):
-    return re.sub(rb"^# File: .*\r\n#   SHA-256: .*\r\n", b"", baseline,
-                  flags=re.M)
+    """The baseline without the head's lines of each file: its name and
+    checksum, and how a CSV's dates n/n/yyyy were read (a workbook's are
+    day numbers)."""
+    baseline = re.sub(rb"^# File: .*\r\n#   SHA-256: .*\r\n", b"", baseline,
+                      flags=re.M)
+    return re.sub(rb"^#   dates n/n/yyyy: .*\r\n", b"", baseline, flags=re.M)
 
 
 def check_real_rows(arguments, folder):
@@ -222,7 +240,7 @@ def check_real_machines(arguments, folder):
     for machine, os_line, names in REAL_MACHINES:
         with open(os.path.join(reports, machine + ".txt"), "wb") as file:
             file.write(real_report(os_line, names))
-    code, table, err = run([arguments.table, "--baseline", "catalog.txt",
+    code, table, err = run([arguments.table_program, "--baseline", "catalog.txt",
                             reports], cwd=folder)
     findings = list(csv.DictReader(io.StringIO(table.decode("utf-8"),
                                                newline="")))
@@ -249,7 +267,7 @@ def check_real_machines(arguments, folder):
             file.write("".join("KB%s\n" % fix_of(name) for name in names
                                if fix_of(name)))
         expect(problems, "%s --require its names' numbers" % machine,
-               run([arguments.table, "--require", required,
+               run([arguments.table_program, "--require", required,
                     os.path.join(reports, machine + ".txt")])[::2], (0, b""))
     return problems
 
@@ -387,10 +405,87 @@ def check_bad_input(arguments, folder):
     return problems
 
 
+# What the hostile cases' baselines must say, beyond being read by the
+# table: rules of a requirement, and lines of the head.
+HOSTILE_OUTPUT = {
+    # 2 August 2010, after XP SP2's and 2000's support ended.
+    "uk-dates": [b"[MS10-046] Critical: Vulnerability in Windows Shell\r\n"
+                 b"Windows NT 4.0 SP0-SP6 no update\r\n"
+                 b"Windows 2000 SP0-SP4 no update\r\n"
+                 b"Windows XP SP0-SP2 no update\r\n"
+                 b"Windows XP SP3 KB2286198\r\n",
+                 b"#   dates n/n/yyyy: day/month/year, as 1 of its rows show"
+                 b"\r\n"],
+    "uk-dates-given": [b"#   dates n/n/yyyy: day/month/year (--date-order "
+                       b"dmy)\r\n#   rows dated in the other order only (left "
+                       b"out): 1\r\n"],
+    "replacement-chain": [b"# Levels whose replacements were cut at the "
+                          b"nearest 256: 3743\r\n"],
+    "id-collision": [b"[MS13-081-KB1111111]", b"[MS13-081-KB2222222]",
+                     b"#   bulletin ID of the form of one update's "
+                     b"requirement (ID-KBnnn): 1\r\n"],
+}
+
+
+def is_one_visible_line(text):
+    """One line ending in CR LF, without control characters or the
+    characters that move text."""
+    if not text.endswith(b"\r\n") or b"\n" in text[:-2] or \
+            b"\r" in text[:-2]:
+        return False
+    line = text[:-2].decode("utf-8", "replace")
+    return not any(ord(c) < 0x20 or 0x7F <= ord(c) <= 0x9F or
+                   0x200B <= ord(c) <= 0x200F or 0x2028 <= ord(c) <= 0x202E
+                   or 0x2060 <= ord(c) <= 0x206F for c in line)
+
+
+def check_hostile(arguments, folder):
+    problems = []
+    memory = None if arguments.no_memory_limit else 1 << 30
+    for name, program, make, want_code, want_error in hostile_inputs.CASES:
+        if program != "baseline":
+            continue
+        case_folder = os.path.join(folder, name)
+        os.mkdir(case_folder)
+        argv = make(case_folder, "full")
+        try:
+            code, out, err = run([arguments.program] + argv, case_folder,
+                                 memory, timeout=60)
+        except subprocess.TimeoutExpired:
+            problems.append(name + ": no answer within 60 s")
+            continue
+        finally:
+            for file in os.listdir(case_folder):
+                path = os.path.join(case_folder, file)
+                if os.path.isfile(path) and file.endswith((".csv", ".xlsx")):
+                    os.remove(path)
+        expect(problems, name + ": exit code", code, want_code)
+        expect(problems, name + ": a text on standard error",
+               want_error.encode() in err, True)
+        if want_code != 0:
+            expect(problems, name + ": output", out, b"")
+            expect(problems, name + ": one visible line",
+                   is_one_visible_line(err), True)
+            continue
+        for text in HOSTILE_OUTPUT.get(name, []):
+            expect(problems, name + ": output holds " + repr(text),
+                   text in out, True)
+        # What the converter writes, the table reads.
+        baseline = os.path.join(case_folder, "baseline.txt")
+        with open(baseline, "wb") as file:
+            file.write(out)
+        os.mkdir(os.path.join(case_folder, "reports"))
+        code, _, err = run([arguments.table_program, "--baseline", baseline,
+                            os.path.join(case_folder, "reports")])
+        expect(problems, name + ": the table reads the baseline",
+               (code, err), (0, b""))
+    return problems
+
+
 def check_usage(arguments, folder):
     problems = []
-    usage = (b" (usage: hotfixes-baseline [--component TEXT]... FILE... | "
-             b"--components FILE...)\r\n")
+    usage = (b" (usage: hotfixes-baseline [--component TEXT]... "
+             b"[--date-order dmy|mdy] FILE... | --components FILE...)\r\n")
     for command, message in (
             ([], b"no bulletin data file given"),
             (["--components"], b"no bulletin data file given"),
@@ -398,7 +493,9 @@ def check_usage(arguments, folder):
              b"--components lists the components; it takes no --component"),
             (["--component"], b"--component needs a text"),
             (["--component", "", "x.csv"], b"--component needs a text"),
-            (["--sheet", "x.csv"], b"unknown option --sheet")):
+            (["--sheet", "x.csv"], b"unknown option --sheet"),
+            (["--date-order", "ymd", "x.csv"],
+             b"--date-order needs dmy or mdy")):
         code, out, err = run([arguments.program] + command, cwd=folder)
         expect(problems, "%s: exit code" % command, code, 2)
         expect(problems, "%s: output" % command, out, b"")
@@ -413,7 +510,8 @@ def check_usage(arguments, folder):
     expect(problems, "--help: exit code and errors", (code, err), (0, b""))
     expect(problems, "--help: usage line", lines[0], usage[2:-3])
     expect(problems, "--help: fits one screen", len(lines) <= 25, True)
-    for word in (b"--component TEXT", b"--components", b"FILE",
+    for word in (b"--component TEXT", b"--components",
+                 b"--date-order dmy|mdy", b"FILE",
                  b"Exit codes", b"  4  "):
         expect(problems, "--help names " + word.decode(), word in out, True)
     return problems
@@ -423,21 +521,25 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True)
     parser.add_argument("--rows-program", required=True)
+    parser.add_argument("--table-program",
+                        help="hotfixes-table, for hostile and real-machines")
+    parser.add_argument("--no-memory-limit", action="store_true",
+                        help="for a sanitizer's build, which needs more")
     parser.add_argument("--soffice", default="soffice")
     parser.add_argument("--version", default="")
     parser.add_argument("--data", required=True)
-    parser.add_argument("--table", help="hotfixes-table, for real-machines")
-    parser.add_argument("group", choices=("real-rows", "bad-input", "usage",
-                                          "real-machines"))
+    parser.add_argument("group", choices=("real-rows", "bad-input", "hostile",
+                                          "usage", "real-machines"))
     arguments = parser.parse_args()
     # The runs' working folder is the temporary one.
-    for name in ("program", "rows_program", "data", "table"):
+    for name in ("program", "rows_program", "table_program", "data"):
         if getattr(arguments, name):
-            setattr(arguments, name, os.path.abspath(getattr(arguments, name)))
+            setattr(arguments, name,
+                    os.path.abspath(getattr(arguments, name)))
     folder = tempfile.mkdtemp()
     try:
         check = {"real-rows": check_real_rows, "bad-input": check_bad_input,
-                 "usage": check_usage,
+                 "hostile": check_hostile, "usage": check_usage,
                  "real-machines": check_real_machines}[arguments.group]
         problems = check(arguments, folder)
     finally:

@@ -9,7 +9,10 @@ good report, each of which must still appear with its status), encodings
 (the ways a report's bytes reach the auditor), usage (command lines the
 program refuses before it writes anything), since (two collections a week
 apart compared: every kind of change, from the folder and from the earlier
-run's JSON Lines alike, judged and unjudged, and stale reports) and
+run's JSON Lines alike, judged and unjudged, and stale reports),
+since-hostile (the --since cases of tests/support/hostile_inputs.py: an
+earlier audit's line that asks for gigabytes or hours, audits in the wrong
+order; each answered within 60 s under 1 GiB of address space) and
 hostile (files a user who
 may write the share made to mislead; with --soffice, the table is also
 opened in LibreOffice Calc with formula evaluation on, and every cell must
@@ -20,10 +23,15 @@ import html.parser
 import argparse
 import os
 import pwd
+import resource
 import shutil
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "support"))
+import hostile_inputs  # noqa: E402
 
 TIMEOUT = 120
 # Every file's modification time: 2026-12-01T10:00:05Z.
@@ -411,6 +419,39 @@ def check_since_json(program, folder):
     return problems
 
 
+def check_since_hostile(program, folder, memory_limit):
+    problems = []
+    memory = (1 << 30) if memory_limit else None
+
+    def limit():
+        resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
+    for name, kind, make, want_code, want_error in hostile_inputs.CASES:
+        if kind != "table":
+            continue
+        case_folder = os.path.join(folder, name)
+        os.mkdir(case_folder)
+        argv = make(case_folder, "full")
+        try:
+            completed = subprocess.run(
+                [program] + argv, cwd=case_folder, capture_output=True,
+                stdin=subprocess.DEVNULL, timeout=60,
+                preexec_fn=limit if memory else None)
+        except subprocess.TimeoutExpired:
+            problems.append(name + ": no answer within 60 s")
+            continue
+        finally:
+            shutil.rmtree(case_folder, ignore_errors=True)
+        err = completed.stderr
+        expect(problems, name + ": exit code", completed.returncode,
+               want_code)
+        expect(problems, name + ": standard error holds " + want_error,
+               want_error.encode() in err, True)
+        if want_code == 2:
+            expect(problems, name + ": one line, nothing written",
+                   (err.count(b"\n"), completed.stdout), (1, b""))
+    return problems
+
+
 def write_files(folder, files):
     for name, data in files.items():
         path = os.path.join(folder, name)
@@ -521,7 +562,10 @@ def main():
     parser.add_argument("--version", help="the program's, for group usage")
     parser.add_argument("--baseline", help="a baseline, for group since")
     parser.add_argument("group", choices=("bad-input", "encodings", "usage",
-                                          "hostile", "since"))
+                                          "hostile", "since",
+                                          "since-hostile"))
+    parser.add_argument("--no-memory-limit", action="store_true",
+                        help="for a sanitizer's build, which needs more")
     arguments = parser.parse_args()
     program = os.path.abspath(arguments.program)
     folder = tempfile.mkdtemp()
@@ -534,6 +578,9 @@ def main():
         elif arguments.group == "since":
             problems = check_since(program, folder,
                                    os.path.abspath(arguments.baseline))
+        elif arguments.group == "since-hostile":
+            problems = check_since_hostile(program, folder,
+                                           not arguments.no_memory_limit)
         elif arguments.group == "hostile":
             problems = check_hostile(program, folder, arguments.soffice)
         else:

@@ -12,6 +12,8 @@ namespace failing_allocator {
 void FailAllocation(std::size_t n, bool andAllAfter = false);
 // Allocations succeed again; returns how many were made while armed.
 std::size_t Disarm();
+// The bytes asked for while armed (the last time, if disarmed since).
+std::size_t BytesAllocated();
 
 // Arms for the life of a scope.
 class Scope {

@@ -105,13 +105,13 @@ std::vector<ReplacedUpdate> ReadableItems(
   return readable;
 }
 
-void AppendOnce(std::vector<std::string>& list,
-                const std::vector<std::string>& more) {
-  for (const std::string& kb : more) {
-    if (std::find(list.begin(), list.end(), kb) == list.end()) {
-      list.push_back(kb);
-    }
-  }
+// "MS13-081-KB2862330": how a bulletin's requirement of one update is
+// called (letter case aside, as the table compares IDs).
+bool EndsLikeOneUpdate(const std::string& upperId) {
+  const std::size_t kb = upperId.rfind("-KB");
+  return kb != std::string::npos && kb + 3 < upperId.size() &&
+         std::all_of(upperId.begin() + static_cast<std::ptrdiff_t>(kb) + 3,
+                     upperId.end(), IsDigit);
 }
 
 }  // namespace
@@ -198,6 +198,12 @@ void Catalog::Add(const BulletinRow& row) {
     Count(LeftOut::kBadBulletinId);
     return;
   }
+  // Such an ID could be another bulletin's requirement of one of its
+  // updates, and the table refuses an ID given twice.
+  if (EndsLikeOneUpdate(upperId)) {
+    Count(LeftOut::kIdOfOneUpdate);
+    return;
+  }
   Bulletin& bulletin = BulletinOf(row, upperId);
   NoteDate(row, bulletin);
   AddUpdate(row, bulletin);
@@ -225,6 +231,13 @@ void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
     Count(ReasonOf(product.kind));
     return;
   }
+  // "Windows XP Service Pack 7": a level no report can show, which would
+  // give the bulletin a requirement without rules.
+  if (product.lowest > product.highest ||
+      product.lowest > HighestLevel(product.windows)) {
+    Count(LeftOut::kNoSuchLevel);
+    return;
+  }
   const std::size_t productIndex = ProductIndex(row.product, product);
   const std::string kb = KbDigits(row.componentKb);
   // A component's update replaces others on the product whether or not
@@ -248,22 +261,15 @@ void Catalog::AddUpdate(const BulletinRow& row, Bulletin& bulletin) {
 }
 
 std::vector<LevelListing> Catalog::ListingsOf(const Bulletin& bulletin,
-                                              const std::string* onlyKb,
                                               Windows windows) const {
   const int highest = HighestLevel(windows);
   std::vector<LevelListing> listings(static_cast<std::size_t>(highest) + 1);
   for (const Update& update : bulletin.updates) {
     const Product& product = products_[update.product];
     if (product.windows != windows) continue;
-    const bool fixes = !onlyKb || *onlyKb == update.kb;
-    const std::vector<std::string> chain =
-        fixes ? replacements_.Chain(update.product, bulletin.id, update.kb)
-              : std::vector<std::string>();
     for (int level = product.lowest;
          level <= std::min(product.highest, highest); ++level) {
-      LevelListing& listing = listings[static_cast<std::size_t>(level)];
-      listing.named = true;
-      AppendOnce(listing.fixes, chain);
+      listings[static_cast<std::size_t>(level)].named = true;
     }
   }
   for (const Levels& levels : bulletin.unjudged) {
@@ -276,12 +282,15 @@ std::vector<LevelListing> Catalog::ListingsOf(const Bulletin& bulletin,
   return listings;
 }
 
-std::string Catalog::SourceLines(const Bulletin& bulletin,
-                                 const std::string* onlyKb) {
+std::string Catalog::SourceLines(const std::vector<const Update*>& updates) {
   std::vector<std::string> sources;
-  for (const Update& update : bulletin.updates) {
-    if (update.source.empty() || (onlyKb && *onlyKb != update.kb)) continue;
-    AppendOnce(sources, {update.source});
+  for (const Update* update : updates) {
+    if (update->source.empty() ||
+        std::find(sources.begin(), sources.end(), update->source) !=
+            sources.end()) {
+      continue;
+    }
+    sources.push_back(update->source);
   }
   std::string lines;
   for (const std::string& source : sources) {
@@ -290,11 +299,38 @@ std::string Catalog::SourceLines(const Bulletin& bulletin,
   return lines;
 }
 
-std::string Catalog::RequirementText(const Bulletin& bulletin,
-                                     const std::string* onlyKb) const {
+void Catalog::AddFixes(const Bulletin& bulletin,
+                       const std::vector<const Update*>& updates,
+                       Windows windows, std::vector<LevelListing>& listings,
+                       std::int64_t& chainsCut) const {
+  const int highest = HighestLevel(windows);
+  // Each level's fixes once, in the order they come.
+  std::vector<std::set<std::string>> listed(listings.size());
+  for (const Update* update : updates) {
+    const Product& product = products_[update->product];
+    if (product.windows != windows) continue;
+    bool cut = false;
+    const std::vector<std::string> chain = replacements_.Chain(
+        update->product, bulletin.id, update->kb, kMostReplacements, cut);
+    for (int level = product.lowest;
+         level <= std::min(product.highest, highest); ++level) {
+      const auto at = static_cast<std::size_t>(level);
+      for (const std::string& kb : chain) {
+        if (listed[at].insert(kb).second) listings[at].fixes.push_back(kb);
+      }
+      if (cut) ++chainsCut;
+    }
+  }
+}
+
+std::string Catalog::RequirementText(
+    const Bulletin& bulletin, const std::string* onlyKb,
+    const std::vector<const Update*>& updates,
+    const std::vector<std::vector<LevelListing>>& named,
+    std::int64_t& chainsCut) const {
   std::string id = bulletin.id;
   if (onlyKb) id += "-KB" + *onlyKb;
-  std::string text = SourceLines(bulletin, onlyKb) + "[" + id + "] ";
+  std::string text = SourceLines(updates) + "[" + id + "] ";
   // "Critical: Vulnerability in ...", or the severity alone where the
   // data gives no title.
   const std::string severity = Visible(bulletin.severity);
@@ -304,11 +340,14 @@ std::string Catalog::RequirementText(const Bulletin& bulletin,
   text += title;
   while (!text.empty() && text.back() == ' ') text.pop_back();
   text += "\r\n";
-  for (Windows windows : CatalogWindows()) {
+  const std::vector<Windows>& windowsList = CatalogWindows();
+  for (std::size_t i = 0; i < windowsList.size(); ++i) {
+    std::vector<LevelListing> listings = named[i];
+    AddFixes(bulletin, updates, windowsList[i], listings, chainsCut);
     const std::vector<LevelRule> rules =
-        DecideLevels(windows, ListingsOf(bulletin, onlyKb, windows),
-                     bulletin.date, bulletin.levelsNamed);
-    for (const std::string& line : RuleLines(windows, rules)) {
+        DecideLevels(windowsList[i], listings, bulletin.date,
+                     bulletin.levelsNamed);
+    for (const std::string& line : RuleLines(windowsList[i], rules)) {
       text += line + "\r\n";
     }
   }
@@ -316,37 +355,48 @@ std::string Catalog::RequirementText(const Bulletin& bulletin,
 }
 
 std::string Catalog::RequirementsOf(const Bulletin& bulletin,
-                                    std::int64_t& requirements) const {
+                                    CatalogFigures& figures) const {
+  // Which levels the bulletin's rows name, for each Windows: the same for
+  // each of its requirements.
+  std::vector<std::vector<LevelListing>> named;
+  for (Windows windows : CatalogWindows()) {
+    named.push_back(ListingsOf(bulletin, windows));
+  }
   // Several updates for one product: each is a requirement of its own,
   // so that a machine with some of them still misses the others.
   std::map<std::size_t, std::set<std::string>> kbsByProduct;
-  std::set<std::string> kbs;
+  std::map<std::string, std::vector<const Update*>> updatesByKb;
+  std::vector<const Update*> all;
   bool several = false;
   for (const Update& update : bulletin.updates) {
     std::set<std::string>& ofProduct = kbsByProduct[update.product];
     ofProduct.insert(update.kb);
     several = several || ofProduct.size() > 1;
-    kbs.insert(update.kb);
+    updatesByKb[update.kb].push_back(&update);
+    all.push_back(&update);
   }
   if (!several) {
-    ++requirements;
-    return RequirementText(bulletin, nullptr);
+    ++figures.requirements;
+    return RequirementText(bulletin, nullptr, all, named, figures.chainsCut);
   }
-  std::vector<std::string> ordered(kbs.begin(), kbs.end());
+  std::vector<std::string> ordered;
+  ordered.reserve(updatesByKb.size());
+  for (const auto& kb : updatesByKb) ordered.push_back(kb.first);
   std::sort(ordered.begin(), ordered.end(),
             [](const std::string& a, const std::string& b) {
               return a.size() != b.size() ? a.size() < b.size() : a < b;
             });
   std::string text;
   for (const std::string& kb : ordered) {
-    ++requirements;
-    text += RequirementText(bulletin, &kb);
+    ++figures.requirements;
+    text += RequirementText(bulletin, &kb, updatesByKb[kb], named,
+                            figures.chainsCut);
   }
   return text;
 }
 
-void Catalog::Write(const std::vector<BulletinFileFacts>& files,
-                    TextOutput& out) const {
+bool Catalog::Write(const std::vector<BulletinFileFacts>& files,
+                    TextOutput& out, std::string& error) const {
   // Newest first, as Microsoft lists them.
   std::vector<const Bulletin*> used;
   for (const Bulletin& bulletin : bulletins_) {
@@ -360,11 +410,25 @@ void Catalog::Write(const std::vector<BulletinFileFacts>& files,
   CatalogFigures figures = figures_;
   figures.bulletinsUsed = static_cast<std::int64_t>(used.size());
   figures.componentsTaken = ComponentsTaken();
+  if (used.empty()) {
+    std::int64_t rowsRead = 0;
+    for (const BulletinFileFacts& file : files) rowsRead += file.rowsRead;
+    error = "no row for Windows NT 4.0 to Server 2003 (rows read: " +
+            std::to_string(rowsRead) + "): no requirement to write";
+    return false;
+  }
   std::string body;
   for (const Bulletin* bulletin : used) {
-    body += RequirementsOf(*bulletin, figures.requirements);
+    body += RequirementsOf(*bulletin, figures);
+    if (body.size() > kLargestBaseline) {
+      error = "the baseline would be larger than " +
+              std::to_string(kLargestBaseline >> 20) +
+              " MiB, the most hotfixes-table reads";
+      return false;
+    }
   }
   out << CatalogHead(files, components_, figures) << body;
+  return true;
 }
 
 void Catalog::WriteComponents(TextOutput& out) const {

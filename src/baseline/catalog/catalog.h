@@ -31,14 +31,20 @@ class Catalog : public BulletinRowSink {
   void BeginFile();
   void Add(const BulletinRow& row) override;
 
-  // The baseline, its head first, as UTF-8 lines ending in CR LF.
-  void Write(const std::vector<BulletinFileFacts>& files,
-             TextOutput& out) const;
+  // The baseline, its head first, as UTF-8 lines ending in CR LF. False,
+  // with nothing written and `error` saying why in one line, when it is
+  // none that hotfixes-table reads: no requirement, or larger than the
+  // table's bound for a baseline.
+  bool Write(const std::vector<BulletinFileFacts>& files, TextOutput& out,
+             std::string& error) const;
   // Every Affected Component of the rows for a Windows the catalog judges,
   // with its rows, for choosing a --component: lines ending in CR LF.
   void WriteComponents(TextOutput& out) const;
   // The --component texts that took no row.
   std::vector<std::string> ComponentsTakingNothing() const;
+
+  // What hotfixes-table reads of a baseline at most.
+  static const std::size_t kLargestBaseline = std::size_t{64} << 20;
 
  private:
   // One update a bulletin's rows in use name for one product.
@@ -75,19 +81,28 @@ class Catalog : public BulletinRowSink {
   void NoteDate(const BulletinRow& row, Bulletin& bulletin);
   // The row's update for its product, or why it is left out.
   void AddUpdate(const BulletinRow& row, Bulletin& bulletin);
-  // The requirements of one bulletin, as baseline text.
+  // The requirements of one bulletin, as baseline text; counts them.
   std::string RequirementsOf(const Bulletin& bulletin,
-                             std::int64_t& requirements) const;
-  // `onlyKb`: the one update the requirement is for; null: all of the
-  // bulletin's.
-  std::string RequirementText(const Bulletin& bulletin,
-                              const std::string* onlyKb) const;
-  // Comment lines naming the sources of the requirement's rows.
-  static std::string SourceLines(const Bulletin& bulletin,
-                                 const std::string* onlyKb);
+                             CatalogFigures& figures) const;
+  // `onlyKb`: the one update the requirement is for, `updates` its rows;
+  // null: all of the bulletin's. `named`: ListingsOf() of each
+  // CatalogWindows().
+  std::string RequirementText(
+      const Bulletin& bulletin, const std::string* onlyKb,
+      const std::vector<const Update*>& updates,
+      const std::vector<std::vector<LevelListing>>& named,
+      std::int64_t& chainsCut) const;
+  // Comment lines naming the sources of a requirement's rows.
+  static std::string SourceLines(const std::vector<const Update*>& updates);
+  // Which levels of `windows` the bulletin's rows name, without fixes.
   std::vector<LevelListing> ListingsOf(const Bulletin& bulletin,
-                                       const std::string* onlyKb,
                                        Windows windows) const;
+  // The fixes of `updates` and those that replace them, added to the
+  // levels of `windows` each names.
+  void AddFixes(const Bulletin& bulletin,
+                const std::vector<const Update*>& updates, Windows windows,
+                std::vector<LevelListing>& listings,
+                std::int64_t& chainsCut) const;
 
   std::vector<std::string> components_;
   int file_ = 0;

@@ -15,8 +15,10 @@ const char* const kLeftOutNames[kLeftOutReasons] = {
     "editions not told apart (Server Core, Media Center, Tablet PC)",
     "Windows Vista and later",
     "other products (or none)",
+    "service packs their Windows never had",
     "components no --component names",
     "update KB missing or not a number",
+    "bulletin ID of the form of one update's requirement (ID-KBnnn)",
 };
 
 // How each state was decided, for whoever reads the baseline.
@@ -98,6 +100,24 @@ void AddParagraph(std::string& out, const std::string& text,
   if (words) AddLine(out, line);
 }
 
+// How the file's dates written n/n/yyyy were read, and why.
+void AddDateOrder(std::string& out, const BulletinFileFacts& file) {
+  const bool dayFirst = file.dateOrder == DateOrder::kDayFirst;
+  std::string line = std::string("  dates n/n/yyyy: ") +
+                     (dayFirst ? "day/month/year" : "month/day/year");
+  if (file.dateOrderGiven) {
+    line += dayFirst ? " (--date-order dmy)" : " (--date-order mdy)";
+  } else {
+    line +=
+        ", as " + std::to_string(file.datesShowingOrder) + " of its rows show";
+  }
+  AddLine(out, line);
+  if (file.datesAgainstOrder > 0) {
+    AddLine(out, "  rows dated in the other order only (left out): " +
+                     std::to_string(file.datesAgainstOrder));
+  }
+}
+
 void AddFiles(std::string& out, const std::vector<BulletinFileFacts>& files) {
   for (const BulletinFileFacts& file : files) {
     AddLine(out, "File: " + Visible(file.name));
@@ -108,6 +128,7 @@ void AddFiles(std::string& out, const std::vector<BulletinFileFacts>& files) {
               std::to_string(file.badRows.size());
     }
     AddLine(out, rows);
+    if (file.orderedDates > 0) AddDateOrder(out, file);
   }
 }
 
@@ -161,6 +182,11 @@ void AddRows(std::string& out, const CatalogFigures& figures,
               std::to_string(figures.bulletinsRead - figures.bulletinsUsed) +
               " left out (none of their rows used)");
   AddLine(out, "Requirements: " + std::to_string(figures.requirements));
+  if (figures.chainsCut > 0) {
+    AddLine(out, "Levels whose replacements were cut at the nearest " +
+                     std::to_string(kMostReplacements) + ": " +
+                     std::to_string(figures.chainsCut));
+  }
   if (!figures.newestBulletin.empty()) {
     std::string newest = "Newest bulletin: " + Visible(figures.newestBulletin);
     if (figures.newestDate > 0) {

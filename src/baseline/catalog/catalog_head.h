@@ -4,6 +4,7 @@
 #define HOTFIXES_BASELINE_CATALOG_CATALOG_HEAD_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -19,10 +20,12 @@ enum class LeftOut {
   kEditionNotTold,  // Server Core, Media Center, Tablet PC
   kLaterWindows,    // Vista and later
   kOtherProduct,
-  kComponent,  // no --component starts its Affected Component
-  kBadKb,      // its update's KB is missing or no number
+  kNoSuchLevel,    // a service pack its Windows never had
+  kComponent,      // no --component starts its Affected Component
+  kBadKb,          // its update's KB is missing or no number
+  kIdOfOneUpdate,  // "MS13-081-KB2862330": what another bulletin's may be
 };
-constexpr int kLeftOutReasons = static_cast<int>(LeftOut::kBadKb) + 1;
+constexpr int kLeftOutReasons = static_cast<int>(LeftOut::kIdOfOneUpdate) + 1;
 
 struct CatalogFigures {
   std::int64_t rowsUsed = 0;
@@ -30,6 +33,9 @@ struct CatalogFigures {
   std::int64_t bulletinsRead = 0;
   std::int64_t bulletinsUsed = 0;
   std::int64_t requirements = 0;
+  // Levels of requirements whose chain of replacements was cut at
+  // kMostReplacements.
+  std::int64_t chainsCut = 0;
   std::string newestBulletin;  // of all rows read, as the data writes it
   int newestDate = 0;          // serial day; 0: none
   // For each --component, the Affected Components it took, as the data
@@ -37,6 +43,12 @@ struct CatalogFigures {
   std::vector<std::vector<std::pair<std::string, std::int64_t>>>
       componentsTaken;
 };
+
+// A rule lists an update and at most this many that replace it, the
+// nearest first: the longest chain of Microsoft's data has some forty, and
+// a file whose every bulletin replaces the one before would otherwise give
+// a baseline of its square.
+const std::size_t kMostReplacements = 256;
 
 // The head's lines, each ending in CR LF; every text from the files or
 // the command line made visible.

@@ -25,25 +25,36 @@ void Replacements::Add(std::size_t product, const std::string& bulletinId,
 
 std::vector<std::string> Replacements::Chain(std::size_t product,
                                              const std::string& bulletinId,
-                                             const std::string& kb) const {
+                                             const std::string& kb,
+                                             std::size_t most,
+                                             bool& cut) const {
   std::vector<std::string> chain;
   std::set<std::string> seen;
+  cut = false;
   // Breadth first, so that the nearest replacements come first; the data
   // may well hold a cycle, which `seen` ends.
   std::vector<Update> queue;
   const auto visit = [&](const Update& update) {
-    if (!seen.insert(update.kb).second) return;
+    if (cut || seen.count(update.kb) != 0) return;
+    if (chain.size() == most + 1) {
+      cut = true;
+      return;
+    }
+    seen.insert(update.kb);
     chain.push_back(update.kb);
     queue.push_back(update);
   };
   const auto visitAll = [&](const auto& index, const std::string& key) {
     const auto found = index.find({product, key});
     if (found == index.end()) return;
-    for (const Update& later : found->second) visit(later);
+    for (const Update& later : found->second) {
+      visit(later);
+      if (cut) return;
+    }
   };
   visit({UpperAscii(bulletinId), kb});
   std::set<std::string> bulletinsDone;
-  for (std::size_t next = 0; next < queue.size(); ++next) {
+  for (std::size_t next = 0; next < queue.size() && !cut; ++next) {
     const Update update = queue[next];
     visitAll(byKb_, update.kb);
     if (bulletinsDone.insert(update.bulletinId).second) {

@@ -23,10 +23,12 @@ class Replacements {
 
   // `kb` of `bulletinId` and every update that replaces it on `product`,
   // as far as the chain goes, each once: the update first, then those
-  // that replace it, nearest first.
+  // that replace it, nearest first; at most `most` of these, and `cut`
+  // true when there were more.
   std::vector<std::string> Chain(std::size_t product,
                                  const std::string& bulletinId,
-                                 const std::string& kb) const;
+                                 const std::string& kb, std::size_t most,
+                                 bool& cut) const;
 
  private:
   struct Update {

@@ -110,7 +110,20 @@ bool IsOneWord(std::string_view text) {
   return true;
 }
 
-bool ParseDatePosted(std::string_view text, int& serial) {
+bool ReadSlashDate(std::string_view text, int& dayFirst, int& monthFirst) {
+  const std::vector<std::string_view> parts = SplitTrimmed(text, "/");
+  int first, second, year;
+  if (parts.size() != 3 || parts[2].size() != 4 ||
+      !ParseNumber(parts[0], 2, first) || !ParseNumber(parts[1], 2, second) ||
+      !ParseNumber(parts[2], 4, year)) {
+    return false;
+  }
+  if (!SerialOfDate(year, second, first, dayFirst)) dayFirst = 0;
+  if (!SerialOfDate(year, first, second, monthFirst)) monthFirst = 0;
+  return true;
+}
+
+bool ParseDatePosted(std::string_view text, DateOrder order, int& serial) {
   // A number cell; its fraction is the time of day, which does not matter.
   const std::size_t point = text.find('.');
   int number;
@@ -125,12 +138,16 @@ bool ParseDatePosted(std::string_view text, int& serial) {
       ParseNumber(iso[1], 2, month) && ParseNumber(iso[2], 2, day)) {
     return SerialOfDate(year, month, day, serial);
   }
-  const std::vector<std::string_view> us = SplitTrimmed(text, "/");
-  if (us.size() == 3 && us[2].size() == 4 && ParseNumber(us[0], 2, month) &&
-      ParseNumber(us[1], 2, day) && ParseNumber(us[2], 4, year)) {
-    return SerialOfDate(year, month, day, serial);
+  int dayFirst, monthFirst;
+  if (!ReadSlashDate(text, dayFirst, monthFirst)) return false;
+  if (order == DateOrder::kMonthFirst) {
+    serial = monthFirst;
+  } else if (order == DateOrder::kDayFirst || dayFirst == monthFirst) {
+    serial = dayFirst;
+  } else {
+    serial = 0;
   }
-  return false;
+  return serial != 0;
 }
 
 bool ParseKbNumber(std::string_view text, std::string& digits) {

@@ -17,8 +17,9 @@ const std::uint64_t kFileBound = std::uint64_t{256} << 20;
 
 }  // namespace
 
-bool ReadBulletinFile(const std::string& path, BulletinRowSink& sink,
-                      BulletinFileFacts& facts, std::string& error) {
+bool ReadBulletinFile(const std::string& path, DateOrder dateOrder,
+                      BulletinRowSink& sink, BulletinFileFacts& facts,
+                      std::string& error) {
   std::string bytes;
   FileFacts fileFacts;
   DWORD systemError = 0;
@@ -37,13 +38,15 @@ bool ReadBulletinFile(const std::string& path, BulletinRowSink& sink,
     return false;
   }
   try {
-    BulletinSheet sheet(sink, facts);
-    if (bytes.compare(0, 4, "PK\x03\x04", 4) == 0) {
-      ReadFirstWorksheet(bytes, sheet);
-    } else {
-      ReadCsvSheet(bytes, sheet);
-    }
-    sheet.Finish();
+    BulletinSheet sheet(sink, facts, dateOrder);
+    const bool workbook = bytes.compare(0, 4, "PK\x03\x04", 4) == 0;
+    do {
+      if (workbook) {
+        ReadFirstWorksheet(bytes, sheet);
+      } else {
+        ReadCsvSheet(bytes, sheet);
+      }
+    } while (sheet.EndOfSheet());
   } catch (const ReadFailure& failure) {
     error = failure.message;
     return false;

@@ -9,12 +9,16 @@
 #include "baseline/read/bulletin_rows.h"
 
 // Hands each readable data row of the file at `path` to `sink` and fills
-// `facts`. False when the file cannot be read at all (not a zip nor a CSV
-// of this sheet, no header with the columns, a damaged zip, a part that
-// inflates past its bound, XML that is not well formed), with `error`
-// saying what is wrong in one line, without the file's name; rows already
-// handed on are then to be dropped by the caller.
-bool ReadBulletinFile(const std::string& path, BulletinRowSink& sink,
-                      BulletinFileFacts& facts, std::string& error);
+// `facts`; dates written n/n/yyyy are read in `dateOrder`, or with
+// kNotKnown in the order the file's rows show. False when the file cannot
+// be read at all (not a zip nor a CSV of this sheet, no header with the
+// columns, a damaged zip, a part that inflates past its bound, more than
+// a worksheet holds, XML that is not well formed, dates whose order it
+// does not show), with `error` saying what is wrong in one line, without
+// the file's name; rows already handed on are then to be dropped by the
+// caller.
+bool ReadBulletinFile(const std::string& path, DateOrder dateOrder,
+                      BulletinRowSink& sink, BulletinFileFacts& facts,
+                      std::string& error);
 
 #endif  // HOTFIXES_BASELINE_READ_BULLETIN_FILE_H_

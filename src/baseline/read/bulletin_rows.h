@@ -42,13 +42,27 @@ class BulletinRowSink {
   virtual void Add(const BulletinRow& row) = 0;
 };
 
+// How a date written n/n/yyyy is read: 02/08/2010 is 2 August as a UK
+// (or French, German ...) spreadsheet writes it, February 8 as a US one.
+enum class DateOrder { kNotKnown, kDayFirst, kMonthFirst };
+
 // What reading one file gave, for the baseline's head and standard error.
 struct BulletinFileFacts {
   std::string name;           // as the command line gave it
   std::string sha256;         // of the file's bytes, 64 lower-case hex digits
   std::int64_t rowsRead = 0;  // data rows, without the header
-  // Rows left out because they cannot be read: row number and why.
+  // Rows left out because they cannot be read: row number and why, in the
+  // order of their numbers.
   std::vector<std::pair<std::int64_t, std::string>> badRows;
+  // The rows dated n/n/yyyy that are another day in the other order (not
+  // 05/05/2010), and the order they were read in: given by --date-order,
+  // or the one more of them show, being no date in the other order
+  // (25/08/2010 day first). Those that show the other order are left out.
+  std::int64_t orderedDates = 0;
+  DateOrder dateOrder = DateOrder::kNotKnown;
+  bool dateOrderGiven = false;
+  std::int64_t datesShowingOrder = 0;
+  std::int64_t datesAgainstOrder = 0;
 };
 
 #endif  // HOTFIXES_BASELINE_READ_BULLETIN_ROWS_H_

@@ -1,6 +1,7 @@
 #include "baseline/read/csv_sheet.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "baseline/read/read_failure.h"
@@ -13,11 +14,15 @@ class CsvParser {
   explicit CsvParser(std::string_view text) : text_(text) {}
 
   void ReadAll(SheetRowSink& rows) {
-    std::int64_t row = 0;
     while (at_ < text_.size()) {
-      ++row;
-      ReadRecord(row);
-      rows.Row(row, cells_);
+      ++row_;
+      ReadRecord();
+      cells_.clear();
+      for (const auto& field : fields_) {
+        cells_.push_back(
+            std::string_view(rowText_).substr(field.first, field.second));
+      }
+      rows.Row(row_, cells_);
     }
   }
 
@@ -27,16 +32,21 @@ class CsvParser {
            text_[at_] == '\r';
   }
 
-  void ReadRecord(std::int64_t row) {
-    cells_.clear();
+  // The record's fields go into one text, bounded as a worksheet's row.
+  void ReadRecord() {
+    rowText_.clear();
+    fields_.clear();
     for (;;) {
-      std::string field;
-      if (at_ < text_.size() && text_[at_] == '"') ReadQuoted(row, field);
+      if (fields_.size() == kSheetColumns) {
+        throw ReadFailure{MoreCellsThanARowHolds(row_)};
+      }
+      const std::size_t start = rowText_.size();
+      if (at_ < text_.size() && text_[at_] == '"') ReadQuoted(start);
       // Text after a closing quote stays, as the spreadsheets keep it.
-      const std::size_t start = at_;
+      const std::size_t plain = at_;
       while (!AtFieldEnd()) ++at_;
-      field.append(text_.substr(start, at_ - start));
-      cells_.push_back(std::move(field));
+      Append(text_.substr(plain, at_ - plain), start);
+      fields_.emplace_back(start, rowText_.size() - start);
       if (at_ == text_.size() || text_[at_] != ',') break;
       ++at_;
     }
@@ -44,31 +54,51 @@ class CsvParser {
     if (at_ < text_.size() && text_[at_] == '\n') ++at_;
   }
 
+  void Append(std::string_view text, std::size_t fieldStart) {
+    if (rowText_.size() - fieldStart + text.size() > kCellBytes) {
+      throw ReadFailure{LongerThanACellHolds(row_)};
+    }
+    if (rowText_.size() + text.size() > kRowBytes) {
+      throw ReadFailure{MoreTextThanARowHolds(row_)};
+    }
+    rowText_.append(text.data(), text.size());
+  }
+
   // A cell's own line breaks are LF, as in the workbook's XML.
-  void ReadQuoted(std::int64_t row, std::string& field) {
+  void ReadQuoted(std::size_t fieldStart) {
     ++at_;
     for (;;) {
+      // The run up to the next quote or CR is taken as it is.
+      std::size_t end = at_;
+      while (end < text_.size() && text_[end] != '"' && text_[end] != '\r') {
+        ++end;
+      }
+      Append(text_.substr(at_, end - at_), fieldStart);
+      at_ = end;
       if (at_ == text_.size()) {
-        throw ReadFailure{"a quoted field of row " + std::to_string(row) +
+        throw ReadFailure{"a quoted field of row " + std::to_string(row_) +
                           " is never closed"};
       }
       const char c = text_[at_++];
       if (c == '"') {
         if (at_ == text_.size() || text_[at_] != '"') return;
         ++at_;
-        field += '"';
-      } else if (c == '\r' && at_ < text_.size() && text_[at_] == '\n') {
-        field += '\n';
+        Append("\"", fieldStart);
+      } else if (at_ < text_.size() && text_[at_] == '\n') {
+        Append("\n", fieldStart);
         ++at_;
       } else {
-        field += c;
+        Append("\r", fieldStart);
       }
     }
   }
 
   std::string_view text_;
   std::size_t at_ = 0;
-  std::vector<std::string> cells_;
+  std::int64_t row_ = 0;
+  std::string rowText_;
+  std::vector<std::pair<std::size_t, std::size_t>> fields_;  // start, size
+  std::vector<std::string_view> cells_;
 };
 
 }  // namespace

@@ -10,8 +10,9 @@
 #include "baseline/read/sheet_rows.h"
 
 // Hands each record of `bytes` to `rows` as a row (the first is row 1);
-// throws ReadFailure when the bytes are no UTF-8 text or a quote is never
-// closed.
+// throws ReadFailure when the bytes are no UTF-8 text, a quote is never
+// closed, or a record holds more than a worksheet's row can (more cells,
+// a longer cell, more text: see sheet_rows.h).
 void ReadCsvSheet(std::string_view bytes, SheetRowSink& rows);
 
 #endif  // HOTFIXES_BASELINE_READ_CSV_SHEET_H_

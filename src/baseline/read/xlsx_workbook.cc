@@ -1,6 +1,8 @@
 #include "baseline/read/xlsx_workbook.h"
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "baseline/read/read_failure.h"
@@ -11,12 +13,21 @@
 
 namespace {
 
-// A worksheet has at most 16,384 columns (A to XFD) and 1,048,576 rows.
-const std::size_t kColumns = 16384;
+// A worksheet has at most 1,048,576 rows (and kSheetColumns columns).
 const std::int64_t kRows = 1048576;
+// The shared strings of Microsoft's 2017 file: some ten thousand, 300 KB.
+// Far more is no bulletin data, and would be held whole.
+const std::size_t kMostSharedStrings = std::size_t{1} << 22;
+const std::size_t kSharedStringBytes = std::size_t{64} << 20;
+// A text as the XML has it, before Excel's escapes ("_x000D_", seven
+// bytes for one character) are decoded.
+const std::size_t kRawCellBytes = 8 * kCellBytes;
 
 const char kOfficeDocument[] = "/officeDocument";
 const char kSharedStrings[] = "/sharedStrings";
+
+// A name or value from the workbook as a message quotes it.
+std::string Shown(std::string_view text) { return VisibleExcerpt(text, 80); }
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() &&
@@ -99,9 +110,9 @@ void ReadPart(const ZipArchive& zip, const std::string& name,
               XmlHandler& handler) {
   const ZipMember* member = zip.Find(name);
   if (member == nullptr) {
-    throw ReadFailure{"not a workbook: it has no part " + Visible(name)};
+    throw ReadFailure{"not a workbook: it has no part " + Shown(name)};
   }
-  XmlReader reader(handler, Visible(name));
+  XmlReader reader(handler, Shown(name));
   zip.Stream(*member,
              [&reader](std::string_view piece) { reader.Feed(piece); });
   reader.Finish();
@@ -111,8 +122,14 @@ struct Relationship {
   std::string id, type, target;
 };
 
+// Of a part's relationships, only the one of the ID asked for and the
+// first of the type asked for are kept: a part of millions of them is
+// read, not held.
 class RelationshipsHandler : public XmlHandler {
  public:
+  RelationshipsHandler(std::string id, std::string_view typeEnd)
+      : id_(std::move(id)), typeEnd_(typeEnd) {}
+
   void StartElement(std::string_view name,
                     const std::vector<XmlAttribute>& attributes) override {
     if (LocalName(name) != "Relationship") return;
@@ -124,26 +141,24 @@ class RelationshipsHandler : public XmlHandler {
       if (attribute.name == "Type") relationship.type = attribute.value;
       if (attribute.name == "Target") relationship.target = attribute.value;
     }
-    relationships_.push_back(std::move(relationship));
+    if (!withId_ && !id_.empty() && relationship.id == id_) {
+      withId_ = std::make_unique<Relationship>(relationship);
+    }
+    if (!ofType_ && EndsWith(relationship.type, typeEnd_)) {
+      ofType_ = std::make_unique<Relationship>(std::move(relationship));
+    }
   }
   void EndElement(std::string_view /*name*/) override {}
   void Text(std::string_view /*text*/) override {}
 
-  const Relationship* WithId(std::string_view id) const {
-    for (const Relationship& relationship : relationships_) {
-      if (relationship.id == id) return &relationship;
-    }
-    return nullptr;
-  }
-  const Relationship* OfType(std::string_view typeEnd) const {
-    for (const Relationship& relationship : relationships_) {
-      if (EndsWith(relationship.type, typeEnd)) return &relationship;
-    }
-    return nullptr;
-  }
+  // The first of the ID and of the type asked for; null when none.
+  const Relationship* withId() const { return withId_.get(); }
+  const Relationship* ofType() const { return ofType_.get(); }
 
  private:
-  std::vector<Relationship> relationships_;
+  std::string id_;
+  std::string_view typeEnd_;
+  std::unique_ptr<Relationship> withId_, ofType_;
 };
 
 // The relationship ID ("r:id") of the workbook's first <sheet>.
@@ -168,12 +183,47 @@ class FirstSheetHandler : public XmlHandler {
   std::string id_;
 };
 
+// The workbook's shared strings, held once in one buffer: the cells that
+// refer to one are handed on as views of it, never as copies.
+class SharedStrings {
+ public:
+  explicit SharedStrings(std::string part) : part_(std::move(part)) {}
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t index) const {
+    const std::size_t start = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(bytes_).substr(start, ends_[index] - start);
+  }
+  // Throws ReadFailure when a bound is passed.
+  void Add(std::string_view text) {
+    if (text.size() > kCellBytes) {
+      Fail("a string longer than a cell holds (32,767 characters)");
+    }
+    if (ends_.size() == kMostSharedStrings) {
+      Fail("more than " + std::to_string(kMostSharedStrings) +
+           " shared strings");
+    }
+    if (bytes_.size() + text.size() > kSharedStringBytes) {
+      Fail("more than " + std::to_string(kSharedStringBytes >> 20) +
+           " MiB of shared strings");
+    }
+    bytes_.append(text.data(), text.size());
+    ends_.push_back(static_cast<std::uint32_t>(bytes_.size()));
+  }
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw ReadFailure{part_ + " holds " + what};
+  }
+
+ private:
+  std::string part_;  // as messages show it
+  std::string bytes_;
+  std::vector<std::uint32_t> ends_;  // of each string in bytes_
+};
+
 // Each <si>: its <t>, or the <t> of its rich-text runs <r>, without the
 // phonetic reading <rPh> of East Asian text.
 class SharedStringsHandler : public XmlHandler {
  public:
-  explicit SharedStringsHandler(std::vector<std::string>& strings)
-      : strings_(strings) {}
+  explicit SharedStringsHandler(SharedStrings& strings) : strings_(strings) {}
   void StartElement(std::string_view name,
                     const std::vector<XmlAttribute>& /*attributes*/) override {
     const std::string_view local = LocalName(name);
@@ -191,7 +241,7 @@ class SharedStringsHandler : public XmlHandler {
     if (local == "si") {
       inString_ = false;
       DecodeExcelEscapes(text_);
-      strings_.push_back(text_);
+      strings_.Add(text_);
     } else if (local == "rPh") {
       --phonetic_;
     } else if (local == "t") {
@@ -199,11 +249,15 @@ class SharedStringsHandler : public XmlHandler {
     }
   }
   void Text(std::string_view text) override {
-    if (inString_ && inText_ && phonetic_ == 0) text_.append(text);
+    if (!inString_ || !inText_ || phonetic_ != 0) return;
+    if (text_.size() + text.size() > kRawCellBytes) {
+      strings_.Fail("a string longer than a cell holds (32,767 characters)");
+    }
+    text_.append(text);
   }
 
  private:
-  std::vector<std::string>& strings_;
+  SharedStrings& strings_;
   bool inString_ = false, inText_ = false;
   int phonetic_ = 0;
   std::string text_;
@@ -219,7 +273,7 @@ bool ParseCellReference(std::string_view reference, std::size_t& column,
     column = column * 26 + static_cast<std::size_t>(reference[i] - 'A' + 1);
     ++i;
   }
-  if (i == 0 || column > kColumns || i == reference.size()) return false;
+  if (i == 0 || column > kSheetColumns || i == reference.size()) return false;
   --column;
   row = 0;
   for (; i < reference.size(); ++i) {
@@ -245,7 +299,7 @@ bool ParseIndex(std::string_view text, std::size_t& index) {
 // its reference's, or the one after the previous cell's.
 class WorksheetHandler : public XmlHandler {
  public:
-  WorksheetHandler(const std::vector<std::string>& shared, SheetRowSink& rows)
+  WorksheetHandler(const SharedStrings& shared, SheetRowSink& rows)
       : shared_(shared), rows_(rows) {}
 
   void StartElement(std::string_view name,
@@ -270,7 +324,7 @@ class WorksheetHandler : public XmlHandler {
     const std::string_view local = LocalName(name);
     if (local == "row" && inRow_) {
       inRow_ = false;
-      rows_.Row(row_, cells_);
+      HandRow();
     } else if (local == "c" && inCell_) {
       EndCell();
     } else if (local == "v") {
@@ -286,6 +340,9 @@ class WorksheetHandler : public XmlHandler {
 
   void Text(std::string_view text) override {
     if (inValue_ || (inInline_ && inText_ && phonetic_ == 0)) {
+      if (value_.size() + text.size() > kRawCellBytes) {
+        throw ReadFailure{LongerThanACellHolds(row_)};
+      }
       value_.append(text);
     }
   }
@@ -297,7 +354,7 @@ class WorksheetHandler : public XmlHandler {
       std::size_t parsed;
       if (!ParseIndex(*number, parsed) || parsed < 1 ||
           parsed > static_cast<std::size_t>(kRows)) {
-        throw ReadFailure{"a row number " + Visible(*number) + " that is none"};
+        throw ReadFailure{"a row number " + Shown(*number) + " that is none"};
       }
       row = static_cast<std::int64_t>(parsed);
     }
@@ -305,6 +362,7 @@ class WorksheetHandler : public XmlHandler {
     row_ = row;
     column_ = 0;
     cells_.clear();
+    rowText_.clear();
   }
 
   void StartCell(const std::vector<XmlAttribute>& attributes) {
@@ -312,11 +370,11 @@ class WorksheetHandler : public XmlHandler {
     if (reference != nullptr) {
       std::int64_t row;
       if (!ParseCellReference(*reference, column_, row) || row != row_) {
-        throw ReadFailure{"a cell reference " + Visible(*reference) +
+        throw ReadFailure{"a cell reference " + Shown(*reference) +
                           " that is none in row " + std::to_string(row_)};
       }
-    } else if (column_ >= kColumns) {
-      throw ReadFailure{"more than 16384 cells in row " + std::to_string(row_)};
+    } else if (column_ >= kSheetColumns) {
+      throw ReadFailure{MoreCellsThanARowHolds(row_)};
     }
     const std::string* type = Attribute(attributes, "t");
     type_ = type == nullptr ? std::string() : *type;
@@ -324,24 +382,50 @@ class WorksheetHandler : public XmlHandler {
     value_.clear();
   }
 
+  // A cell's text: a shared string's index, or where its own text lies
+  // in the row's.
+  struct CellText {
+    bool shared = false;
+    std::size_t start = 0, size = 0;
+  };
+
   void EndCell() {
     inCell_ = false;
+    CellText cell;
     if (type_ == "s") {
-      std::size_t index;
-      if (!ParseIndex(value_, index) || index >= shared_.size()) {
+      if (!ParseIndex(value_, cell.start) || cell.start >= shared_.size()) {
         throw ReadFailure{"a cell in row " + std::to_string(row_) +
                           " refers to a shared string that does not exist"};
       }
-      value_ = shared_[index];
-    } else if (type_ == "inlineStr" || type_ == "str") {
-      DecodeExcelEscapes(value_);
+      cell.shared = true;
+    } else {
+      if (type_ == "inlineStr" || type_ == "str") DecodeExcelEscapes(value_);
+      if (value_.size() > kCellBytes) {
+        throw ReadFailure{LongerThanACellHolds(row_)};
+      }
+      if (rowText_.size() + value_.size() > kRowBytes) {
+        throw ReadFailure{MoreTextThanARowHolds(row_)};
+      }
+      cell.start = rowText_.size();
+      cell.size = value_.size();
+      rowText_ += value_;
     }
     if (cells_.size() <= column_) cells_.resize(column_ + 1);
-    cells_[column_].swap(value_);
+    cells_[column_] = cell;
     ++column_;
   }
 
-  const std::vector<std::string>& shared_;
+  void HandRow() {
+    views_.clear();
+    for (const CellText& cell : cells_) {
+      views_.push_back(cell.shared ? shared_[cell.start]
+                                   : std::string_view(rowText_).substr(
+                                         cell.start, cell.size));
+    }
+    rows_.Row(row_, views_);
+  }
+
+  const SharedStrings& shared_;
   SheetRowSink& rows_;
   bool inRow_ = false, inCell_ = false, inValue_ = false, inInline_ = false,
        inText_ = false;
@@ -349,7 +433,9 @@ class WorksheetHandler : public XmlHandler {
   std::int64_t row_ = 0;
   std::size_t column_ = 0;
   std::string type_, value_;
-  std::vector<std::string> cells_;
+  std::vector<CellText> cells_;  // by column
+  std::string rowText_;          // the texts of its cells but shared strings
+  std::vector<std::string_view> views_;
 };
 
 std::string RelationshipsOf(const std::string& part) {
@@ -361,9 +447,9 @@ std::string RelationshipsOf(const std::string& part) {
 // known writer puts it.
 std::string WorkbookPart(const ZipArchive& zip) {
   if (zip.Find("_rels/.rels") != nullptr) {
-    RelationshipsHandler package;
+    RelationshipsHandler package("", kOfficeDocument);
     ReadPart(zip, "_rels/.rels", package);
-    if (const Relationship* document = package.OfType(kOfficeDocument)) {
+    if (const Relationship* document = package.ofType()) {
       return ResolveTarget("", document->target);
     }
   }
@@ -377,17 +463,21 @@ void ReadFirstWorksheet(std::string_view bytes, SheetRowSink& rows) {
   const std::string workbook = WorkbookPart(zip);
   FirstSheetHandler firstSheet;
   ReadPart(zip, workbook, firstSheet);
-  RelationshipsHandler parts;
+  RelationshipsHandler parts(firstSheet.id(), kSharedStrings);
   ReadPart(zip, RelationshipsOf(workbook), parts);
-  const Relationship* sheet = parts.WithId(firstSheet.id());
+  const Relationship* sheet = parts.withId();
   if (firstSheet.id().empty() || sheet == nullptr) {
     throw ReadFailure{"not a workbook: it names no first worksheet"};
   }
   const std::string folder = FolderOf(workbook);
-  std::vector<std::string> shared;
-  if (const Relationship* strings = parts.OfType(kSharedStrings)) {
+  const Relationship* strings = parts.ofType();
+  const std::string stringsPart = strings == nullptr
+                                      ? std::string()
+                                      : ResolveTarget(folder, strings->target);
+  SharedStrings shared(Shown(stringsPart));
+  if (strings != nullptr) {
     SharedStringsHandler handler(shared);
-    ReadPart(zip, ResolveTarget(folder, strings->target), handler);
+    ReadPart(zip, stringsPart, handler);
   }
   WorksheetHandler worksheet(shared, rows);
   ReadPart(zip, ResolveTarget(folder, sheet->target), worksheet);

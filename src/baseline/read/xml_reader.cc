@@ -4,12 +4,21 @@
 
 #include "baseline/read/read_failure.h"
 #include "files/utf8.h"
+#include "files/visible_text.h"
 
 namespace {
 
 // A token (a tag, a run of text) longer than this is no workbook's: a
 // cell holds at most 32,767 characters.
 const std::size_t kTokenBound = std::size_t{1} << 20;
+// A worksheet's deepest element (worksheet, sheetData, row, c, is, r, t)
+// is the seventh; each element open is held until its end tag.
+const std::size_t kDeepest = 64;
+// A workbook's elements have a few attributes, its root a few namespace
+// declarations more; each is compared with those before it.
+const std::size_t kMostAttributes = 256;
+// What a message quotes of a name from the document.
+const std::size_t kNameShown = 80;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -93,7 +102,10 @@ void XmlReader::Finish() {
   while (ParseNext()) {
   }
   if (!rootSeen_) Fail("no root element");
-  if (!open_.empty()) Fail("it ends inside element <" + open_.back() + ">");
+  if (!open_.empty()) {
+    Fail("it ends inside element <" + VisibleExcerpt(open_.back(), kNameShown) +
+         ">");
+  }
 }
 
 bool XmlReader::NeedMore() const {
@@ -183,7 +195,11 @@ bool XmlReader::ParseMarkup() {
 
 std::size_t XmlReader::ParseName(std::size_t at, std::size_t end) const {
   if (at >= end || !IsNameStart(buffer_[at])) Fail("a tag without a name");
+  const std::size_t start = at;
   while (at < end && IsNameChar(buffer_[at])) ++at;
+  if (!IsValidUtf8(std::string_view(buffer_).substr(start, at - start))) {
+    Fail("a name that is not UTF-8");
+  }
   return at;
 }
 
@@ -197,9 +213,10 @@ bool XmlReader::ParseEndTag() {
   const std::string_view name =
       std::string_view(buffer_).substr(position_ + 2, nameEnd - position_ - 2);
   if (open_.empty() || open_.back() != name) {
-    Fail("end tag </" + std::string(name) + "> does not close " +
-         (open_.empty() ? std::string("any element")
-                        : "<" + open_.back() + ">"));
+    Fail("end tag </" + VisibleExcerpt(name, kNameShown) + "> does not close " +
+         (open_.empty()
+              ? std::string("any element")
+              : "<" + VisibleExcerpt(open_.back(), kNameShown) + ">"));
   }
   handler_.EndElement(name);
   open_.pop_back();
@@ -252,10 +269,17 @@ bool XmlReader::ParseStartTag() {
     for (const XmlAttribute& earlier : attributes_) {
       if (earlier.name == attribute.name) Fail("an attribute given twice");
     }
+    if (attributes_.size() == kMostAttributes) {
+      Fail("a tag of more than " + std::to_string(kMostAttributes) +
+           " attributes");
+    }
     attributes_.push_back(std::move(attribute));
     at = close + 1;
   }
   if (open_.empty() && rootSeen_) Fail("a second root element");
+  if (!empty && open_.size() == kDeepest) {
+    Fail("elements nested more than " + std::to_string(kDeepest) + " deep");
+  }
   rootSeen_ = true;
   handler_.StartElement(name, attributes_);
   if (empty) {
@@ -287,7 +311,7 @@ void XmlReader::Decode(std::string_view raw, bool attribute,
       } else if (const char replaced = PredefinedEntity(name)) {
         out += replaced;
       } else {
-        Fail("an entity &" + std::string(name) +
+        Fail("an entity &" + VisibleExcerpt(name, kNameShown) +
              "; that XML does not define (no DTD is read)");
       }
       i = semicolon;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "baseline/read/read_failure.h"
 #include "files/visible_text.h"
@@ -52,7 +53,7 @@ std::size_t FindEndRecord(std::string_view bytes) {
 }
 
 std::string ShownName(const std::string& name) {
-  return Visible(name.size() > 80 ? name.substr(0, 80) + "..." : name);
+  return VisibleExcerpt(name, 80);
 }
 
 // Owns zlib's state for inflating one raw deflate stream.
@@ -112,6 +113,30 @@ ZipArchive::ZipArchive(std::string_view bytes, std::uint64_t memberBound)
     member.localHeaderOffset = Read32(bytes, at + 42);
     members_.push_back(std::move(member));
     at += kDirectoryEntrySize + skipped;
+  }
+  RefuseNamesGivenTwice();
+}
+
+void ZipArchive::RefuseNamesGivenTwice() const {
+  // A workbook's part names compare without regard to letter case.
+  std::vector<std::pair<std::string, std::size_t>> names;  // and the index
+  names.reserve(members_.size());
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    std::string key = members_[i].name;
+    for (char& c : key) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    names.emplace_back(std::move(key), i);
+  }
+  std::sort(names.begin(), names.end());
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    if (names[i].first != names[i - 1].first) continue;
+    const std::string& first = members_[names[i - 1].second].name;
+    const std::string& second = members_[names[i].second].name;
+    throw ReadFailure{
+        "two members named " + ShownName(first) +
+        (first == second ? std::string() : " and " + ShownName(second)) +
+        ": readers of zip archives and workbooks differ on which one counts"};
   }
 }
 

@@ -29,11 +29,12 @@ class ZipArchive {
   static const std::uint64_t kMemberBound = std::uint64_t{256} << 20;
 
   // Reads the central directory of `bytes`, which must outlive the
-  // archive; throws ReadFailure when it is damaged or cut short.
+  // archive; throws ReadFailure when it is damaged or cut short, or names
+  // a member twice (letter case aside, as a workbook's names compare).
   explicit ZipArchive(std::string_view bytes,
                       std::uint64_t memberBound = kMemberBound);
 
-  // The first member of that name; nullptr when there is none.
+  // The member of that name; nullptr when there is none.
   const ZipMember* Find(std::string_view name) const;
 
   // Hands the member's bytes to `consume` piece by piece as they inflate,
@@ -44,6 +45,7 @@ class ZipArchive {
 
  private:
   std::string_view MemberData(const ZipMember& member) const;
+  void RefuseNamesGivenTwice() const;
 
   std::string_view bytes_;
   std::uint64_t memberBound_;

@@ -91,9 +91,15 @@ struct EarlierAudits {
   std::vector<AuditPoint> points;
 };
 
-// Reads every --since; a fault in one is a UsageError.
+// Reads every --since; a fault in one is a UsageError, and so is an audit
+// whose newest report is older than the one given before it.
 EarlierAudits ReadEarlierAudits(const Options& options,
                                 const Baseline& baseline);
+
+// A UsageError when the last earlier audit's newest report is newer than
+// `runNewest`, this run's (when known): the audits given the wrong way
+// round would show every machine that lost a hotfix as not refreshed.
+void CheckAuditOrder(const EarlierAudits& audits, const std::string& runNewest);
 
 // Sets `report.stale` and says so on standard error; true when stale.
 bool MarkStale(const StaleReports& stale, MachineReport& report,

@@ -24,6 +24,19 @@ const std::size_t kMostHotfixes = 100000;
 const std::size_t kChunk = std::size_t{1} << 20;
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
+// What of a machine's line is kept: the rest (its findings, what a later
+// version adds) is read and dropped. One hotfix more than the bound is
+// kept, to tell a list that passes it.
+const JsonShape kHotfixShape{{{"hotfix_id", nullptr}}, nullptr, 0};
+const JsonShape kHotfixesShape{{}, &kHotfixShape, kMostHotfixes + 1};
+const JsonShape kMachineShape{{{"machine", nullptr},
+                               {"status", nullptr},
+                               {"os", nullptr},
+                               {"reported", nullptr},
+                               {"hotfixes", &kHotfixesShape}},
+                              nullptr,
+                              0};
+
 // The file's lines one at a time, a chunk in memory at a time.
 class LineReader {
  public:
@@ -147,7 +160,9 @@ class MachineLine {
   bool Read(std::string_view line, HotfixIndex& index, SharedParts& shared,
             EarlierMachine& machine) const {
     std::string error;
-    if (!ParseJson(line, document_, error)) Fail("not JSON: " + error);
+    if (!ParseJson(line, kMachineShape, document_, error)) {
+      Fail("not JSON: " + error);
+    }
     const JsonValue& value = document_.root;
     if (value.kind != JsonValue::Kind::kObject) Fail("not a JSON object");
     machine.machine = Text(value, "machine", true);
@@ -159,7 +174,9 @@ class MachineLine {
     machine.reported = Text(value, "reported", false);
     std::int64_t seconds = 0;
     if (!machine.reported.empty() && !ParseUtcTime(machine.reported, seconds)) {
-      Fail("\"reported\" is no time of the form 2026-12-01T10:00:05Z");
+      Fail(
+          "\"reported\" is no time the table writes (2026-12-01T10:00:05Z, "
+          "a real date, years 1980 to 2100)");
     }
     machine.hotfixes = shared.Hotfixes(ReadHotfixes(value, index));
     machine.key = MachineKey(machine.machine);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <unordered_set>
 
 #include "files/utf8.h"
 
@@ -10,6 +12,12 @@ namespace {
 // Far deeper than any line of the table (three levels): a deeper text is
 // something else, and recursion on it must not exhaust the stack.
 const int kDeepest = 32;
+// The table's objects have about twenty members; a later version may add
+// some, not hundreds.
+const std::size_t kMostMembers = 1000;
+// Up to so many names an object's are compared one by one, then through
+// a hash set.
+const std::size_t kFewMembers = 16;
 
 bool IsJsonBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -46,14 +54,46 @@ bool AnyNotPlain(std::uint64_t bytes) {
           (bytes & highs)) != 0;
 }
 
+// The member names of the object being read at one depth, to find a name
+// given twice in time that grows linearly with them.
+class MemberNames {
+ public:
+  void Clear() {
+    names_.clear();
+    decoded_.clear();
+    if (!index_.empty()) std::unordered_set<std::string_view>().swap(index_);
+  }
+  // False when the object has the name already.
+  bool Add(std::string_view name) {
+    if (!index_.empty()) return index_.insert(name).second;
+    for (std::string_view earlier : names_) {
+      if (earlier == name) return false;
+    }
+    names_.push_back(name);
+    if (names_.size() > kFewMembers)
+      index_.insert(names_.begin(), names_.end());
+    return true;
+  }
+  std::size_t size() const {
+    return index_.empty() ? names_.size() : index_.size();
+  }
+  // Where the names that held escapes live while their object is read.
+  std::deque<std::string>& decoded() { return decoded_; }
+
+ private:
+  std::vector<std::string_view> names_;
+  std::unordered_set<std::string_view> index_;
+  std::deque<std::string> decoded_;
+};
+
 class Parser {
  public:
   Parser(std::string_view text, std::deque<std::string>& decoded)
       : text_(text), decoded_(decoded) {}
 
-  bool ParseWhole(JsonValue& value) {
+  bool ParseWhole(JsonValue& value, const JsonShape& shape) {
     SkipBlanks();
-    if (!ParseValue(value, 0)) return false;
+    if (!ParseValue(&value, &shape, 0)) return false;
     SkipBlanks();
     return at_ == text_.size() || Fail("text after the JSON value");
   }
@@ -84,61 +124,114 @@ class Parser {
     return true;
   }
 
-  bool ParseValue(JsonValue& value, int depth) {
-    if (at_ == text_.size()) return Fail("a value missing");
-    switch (text_[at_]) {
-      case '{': return ParseObject(value, depth + 1);
-      case '[': return ParseArray(value, depth + 1);
-      case '"':
-        value.kind = JsonValue::Kind::kString;
-        return ParseString(value.text);
-      case 'n': value.kind = JsonValue::Kind::kNull; return TakeWord("null");
-      case 't': value.kind = JsonValue::Kind::kTrue; return TakeWord("true");
-      case 'f': value.kind = JsonValue::Kind::kFalse; return TakeWord("false");
-      default: value.kind = JsonValue::Kind::kNumber; return ParseNumber(value);
+  MemberNames& NamesAt(int depth) {
+    while (names_.size() <= static_cast<std::size_t>(depth)) {
+      names_.push_back(std::make_unique<MemberNames>());
     }
+    return *names_[static_cast<std::size_t>(depth)];
   }
 
-  bool ParseObject(JsonValue& value, int depth) {
+  // Into `value`, as `shape` says; with a null value only read.
+  bool ParseValue(JsonValue* value, const JsonShape* shape, int depth) {
+    if (at_ == text_.size()) return Fail("a value missing");
+    JsonValue::Kind kind = JsonValue::Kind::kNull;
+    bool read = false;
+    std::string_view text;
+    switch (text_[at_]) {
+      case '{': return ParseObject(value, shape, depth + 1);
+      case '[': return ParseArray(value, shape, depth + 1);
+      case '"':
+        kind = JsonValue::Kind::kString;
+        read = value != nullptr ? ParseString(&text, decoded_)
+                                : ParseString(nullptr, decoded_);
+        break;
+      case 'n': read = TakeWord("null"); break;
+      case 't':
+        kind = JsonValue::Kind::kTrue;
+        read = TakeWord("true");
+        break;
+      case 'f':
+        kind = JsonValue::Kind::kFalse;
+        read = TakeWord("false");
+        break;
+      default: kind = JsonValue::Kind::kNumber; read = ParseNumber(text);
+    }
+    if (read && value != nullptr) {
+      value->kind = kind;
+      value->text = text;
+    }
+    return read;
+  }
+
+  bool ParseObject(JsonValue* value, const JsonShape* shape, int depth) {
     if (depth > kDeepest) return Fail("nested too deep");
-    value.kind = JsonValue::Kind::kObject;
-    value.members.reserve(2);  // a hotfix's
+    if (value != nullptr) value->kind = JsonValue::Kind::kObject;
+    MemberNames& names = NamesAt(depth);
+    names.Clear();
     ++at_;
     SkipBlanks();
     if (Take('}')) return true;
     for (;;) {
       SkipBlanks();
-      std::string_view name;
       if (at_ == text_.size() || text_[at_] != '"') {
         return Fail("a member name missing");
       }
       const std::size_t nameAt = at_;
-      if (!ParseString(name)) return false;
-      if (value.Member(name) != nullptr) {
+      std::string_view name;
+      if (!ParseString(&name, names.decoded())) return false;
+      if (!names.Add(name)) {
         at_ = nameAt;
         return Fail("a member named twice");
+      }
+      if (names.size() > kMostMembers) {
+        at_ = nameAt;
+        return Fail("an object of more than 1000 members");
       }
       SkipBlanks();
       if (!Take(':')) return Fail("':' missing");
       SkipBlanks();
-      value.members.emplace_back(name, JsonValue());
-      if (!ParseValue(value.members.back().second, depth)) return false;
+      const JsonShape* memberShape = nullptr;
+      JsonValue* member = nullptr;
+      if (value != nullptr && shape != nullptr &&
+          shape->Keeps(name, memberShape)) {
+        value->members.emplace_back(KeptName(name, names), JsonValue());
+        member = &value->members.back().second;
+      }
+      if (!ParseValue(member, memberShape, depth)) return false;
       SkipBlanks();
       if (Take('}')) return true;
       if (!Take(',')) return Fail("',' or '}' missing");
     }
   }
 
-  bool ParseArray(JsonValue& value, int depth) {
+  // A name kept: in the document, if it was decoded into `names`.
+  std::string_view KeptName(std::string_view name, MemberNames& names) {
+    if (names.decoded().empty() ||
+        name.data() != names.decoded().back().data()) {
+      return name;
+    }
+    decoded_.emplace_back(name);
+    return decoded_.back();
+  }
+
+  bool ParseArray(JsonValue* value, const JsonShape* shape, int depth) {
     if (depth > kDeepest) return Fail("nested too deep");
-    value.kind = JsonValue::Kind::kArray;
+    if (value != nullptr) value->kind = JsonValue::Kind::kArray;
+    const std::size_t kept =
+        value != nullptr && shape != nullptr ? shape->mostItems : 0;
     ++at_;
     SkipBlanks();
     if (Take(']')) return true;
     for (;;) {
       SkipBlanks();
-      value.items.emplace_back();
-      if (!ParseValue(value.items.back(), depth)) return false;
+      JsonValue* item = nullptr;
+      if (value != nullptr && value->items.size() < kept) {
+        value->items.emplace_back();
+        item = &value->items.back();
+      }
+      if (!ParseValue(item, item != nullptr ? shape->items : nullptr, depth)) {
+        return false;
+      }
       SkipBlanks();
       if (Take(']')) return true;
       if (!Take(',')) return Fail("',' or ']' missing");
@@ -146,7 +239,7 @@ class Parser {
   }
 
   // -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
-  bool ParseNumber(JsonValue& value) {
+  bool ParseNumber(std::string_view& text) {
     const std::size_t start = at_;
     Take('-');
     if (Take('0')) {
@@ -159,7 +252,7 @@ class Parser {
       if (!Take('+')) Take('-');
       if (!TakeDigits()) return Fail("a digit missing");
     }
-    value.text = text_.substr(start, at_ - start);
+    text = text_.substr(start, at_ - start);
     return true;
   }
 
@@ -181,8 +274,9 @@ class Parser {
     return true;
   }
 
-  // After "\u": one code point, a surrogate pair taken whole.
-  bool ParseUnicodeEscape(std::string& out) {
+  // After "\u": one code point, a surrogate pair taken whole; appended to
+  // `out` unless it is null.
+  bool ParseUnicodeEscape(std::string* out) {
     std::uint32_t unit = 0;
     if (!ReadHex4(unit)) return false;
     if (unit >= 0xDC00 && unit <= 0xDFFF) return Fail("a lone surrogate");
@@ -193,25 +287,28 @@ class Parser {
       if (low < 0xDC00 || low > 0xDFFF) return Fail("a lone surrogate");
       unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
     }
-    AppendUtf8(unit, out);
+    if (out != nullptr) AppendUtf8(unit, *out);
     return true;
   }
 
-  bool ParseEscape(std::string& out) {
+  bool ParseEscape(std::string* out) {
     if (at_ == text_.size()) return Fail("a string cut short");
     const char c = text_[at_++];
+    char decoded;
     switch (c) {
-      case '"': out += '"'; return true;
-      case '\\': out += '\\'; return true;
-      case '/': out += '/'; return true;
-      case 'b': out += '\b'; return true;
-      case 'f': out += '\f'; return true;
-      case 'n': out += '\n'; return true;
-      case 'r': out += '\r'; return true;
-      case 't': out += '\t'; return true;
+      case '"': decoded = '"'; break;
+      case '\\': decoded = '\\'; break;
+      case '/': decoded = '/'; break;
+      case 'b': decoded = '\b'; break;
+      case 'f': decoded = '\f'; break;
+      case 'n': decoded = '\n'; break;
+      case 'r': decoded = '\r'; break;
+      case 't': decoded = '\t'; break;
       case 'u': return ParseUnicodeEscape(out);
       default: --at_; return Fail("an unknown escape");
     }
+    if (out != nullptr) *out += decoded;
+    return true;
   }
 
   // Past the bytes that stand for themselves in a string: printable
@@ -242,8 +339,8 @@ class Parser {
   }
 
   // The string as it is in the text when it holds no escape, else decoded
-  // into the document.
-  bool ParseString(std::string_view& out) {
+  // into `store`; with a null `out` only read, nothing decoded.
+  bool ParseString(std::string_view* out, std::deque<std::string>& store) {
     const std::size_t start = ++at_;  // past the opening quote
     std::string* decoded = nullptr;
     for (;;) {
@@ -253,18 +350,20 @@ class Parser {
       if (at_ == text_.size()) return Fail("a string cut short");
       const char c = text_[at_];
       if (c == '"') {
-        out = decoded != nullptr ? std::string_view(*decoded)
-                                 : text_.substr(start, at_ - start);
+        if (out != nullptr) {
+          *out = decoded != nullptr ? std::string_view(*decoded)
+                                    : text_.substr(start, at_ - start);
+        }
         ++at_;
         return true;
       }
       if (c != '\\') return Fail("a control character in a string");
-      if (decoded == nullptr) {
-        decoded_.emplace_back(text_.substr(start, at_ - start));
-        decoded = &decoded_.back();
+      if (decoded == nullptr && out != nullptr) {
+        store.emplace_back(text_.substr(start, at_ - start));
+        decoded = &store.back();
       }
       ++at_;
-      if (!ParseEscape(*decoded)) return false;
+      if (!ParseEscape(decoded)) return false;
     }
   }
 
@@ -272,9 +371,20 @@ class Parser {
   std::deque<std::string>& decoded_;
   std::size_t at_ = 0;
   std::string error_;
+  std::vector<std::unique_ptr<MemberNames>> names_;  // by depth
 };
 
 }  // namespace
+
+bool JsonShape::Keeps(std::string_view name, const JsonShape*& shape) const {
+  for (const Member& member : members) {
+    if (member.name == name) {
+      shape = member.shape;
+      return true;
+    }
+  }
+  return false;
+}
 
 const JsonValue* JsonValue::Member(std::string_view name) const {
   for (const auto& member : members) {
@@ -283,12 +393,12 @@ const JsonValue* JsonValue::Member(std::string_view name) const {
   return nullptr;
 }
 
-bool ParseJson(std::string_view text, JsonDocument& document,
-               std::string& error) {
+bool ParseJson(std::string_view text, const JsonShape& shape,
+               JsonDocument& document, std::string& error) {
   document.root = JsonValue();
   document.decoded.clear();
   Parser parser(text, document.decoded);
-  if (parser.ParseWhole(document.root)) return true;
+  if (parser.ParseWhole(document.root, shape)) return true;
   error = parser.error();
   return false;
 }

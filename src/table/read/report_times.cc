@@ -37,12 +37,18 @@ bool ParseUtcTime(std::string_view text, std::int64_t& seconds) {
       text[19] != 'Z' || !ReadDigits(text, 0, 4, year) ||
       !ReadDigits(text, 5, 2, month) || !ReadDigits(text, 8, 2, day) ||
       !ReadDigits(text, 11, 2, hour) || !ReadDigits(text, 14, 2, minute) ||
-      !ReadDigits(text, 17, 2, second) || month < 1 || month > 12 || day < 1 ||
-      day > 31 || hour > 23 || minute > 59 || second > 60) {
+      !ReadDigits(text, 17, 2, second) || year < kFirstReportYear ||
+      year > kLastReportYear || month < 1 || month > 12 || day < 1 ||
+      hour > 23 || minute > 59 || second > 59) {
     return false;
   }
-  seconds = DaysFromCivil(year, month, day) * 86400 +
-            std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
+  // A real date: the day is the one the calendar gives it back as.
+  const std::int64_t days = DaysFromCivil(year, month, day);
+  int realYear, realMonth, realDay;
+  CivilFromDays(days, realYear, realMonth, realDay);
+  if (realMonth != month || realDay != day) return false;
+  seconds = days * 86400 + std::int64_t{hour} * 3600 +
+            std::int64_t{minute} * 60 + second;
   return true;
 }
 

@@ -11,7 +11,9 @@
 
 #include "table/read/report_files.h"
 
-// Seconds since 1970 of "YYYY-MM-DDTHH:MM:SSZ"; false for any other text.
+// Seconds since 1970 of "YYYY-MM-DDTHH:MM:SSZ" as the table writes it
+// (FormatUtcTime): a real date from kFirstReportYear to kLastReportYear,
+// seconds 00 to 59; false for any other text.
 bool ParseUtcTime(std::string_view text, std::int64_t& seconds);
 
 // The latest modification time of the files, as the table writes it;

@@ -158,7 +158,8 @@ class CatalogTest : public FakePlatformTest {
     for (const BulletinRow& row : OlderRows()) catalog.Add(row);
     {
       TextOutput out(STD_OUTPUT_HANDLE);
-      catalog.Write(files, out);
+      std::string error;
+      EXPECT_TRUE(catalog.Write(files, out, error)) << error;
     }
     return Platform().output;
   }
@@ -338,6 +339,9 @@ TEST_F(CatalogTest, AComponentTakesNamesUpToAWordsEnd) {
                      "Windows Media Format Runtime 9.5 x64"));
   rows.push_back(Row(39794, "MS08-076", "Important", title, kXpSp3, "952069",
                      {}, "Windows Media Format Runtime"));
+  // A row of the Windows itself, so that a baseline is written whatever
+  // the components take.
+  rows.push_back(Row(40337, "MS10-032", "Important", "t", kXpSp3, "979559"));
   const struct {
     std::vector<std::string> components;
     // What the head says of them, each found in it as given.
@@ -375,7 +379,8 @@ TEST_F(CatalogTest, AComponentTakesNamesUpToAWordsEnd) {
     for (const BulletinRow& row : rows) catalog.Add(row);
     {
       TextOutput out(STD_OUTPUT_HANDLE);
-      catalog.Write({}, out);
+      std::string error;
+      EXPECT_TRUE(catalog.Write({}, out, error)) << error;
     }
     const std::string text = Platform().output;
     for (const std::string& said : c.head) {
@@ -423,7 +428,8 @@ TEST_F(CatalogTest, NamesTheSourcesOfEachRequirementsRows) {
   catalog.Add(Row(38999, "MS06-078", "Critical", "t", kXpSp3, "3"));
   {
     TextOutput out(STD_OUTPUT_HANDLE);
-    catalog.Write({}, out);
+    std::string error;
+    EXPECT_TRUE(catalog.Write({}, out, error)) << error;
   }
   const std::string& text = Platform().output;
   // One line per source of the requirement's own rows, none for none.
@@ -440,6 +446,7 @@ TEST_F(CatalogTest, NamesTheSourcesOfEachRequirementsRows) {
             std::string::npos);
 }
 
+// Whatever the rows hold, the baseline is one the table reads.
 TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   fake::Reset();
   Catalog catalog({});
@@ -452,9 +459,15 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   catalog.Add(Row(40000, "MS10-003", "Low", "t", kXpSp3, "12x4"));
   catalog.Add(Row(40000, "MS10-004", "Low", "t", kXpSp3, ""));
   catalog.Add(Row(40000, "MS10-005", "Important", "", kXpSp3, "5"));
+  // What the table would refuse: a requirement without rules, an ID that
+  // may be another bulletin's requirement of one update.
+  catalog.Add(Row(40000, "MS10-006", "Low", "t",
+                  "Microsoft Windows XP Service Pack 7", "6"));
+  catalog.Add(Row(40000, "ms10-001-kb123", "Low", "t", kXpSp3, "7"));
   {
     TextOutput out(STD_OUTPUT_HANDLE);
-    catalog.Write({}, out);
+    std::string error;
+    EXPECT_TRUE(catalog.Write({}, out, error)) << error;
   }
   const std::string& text = Platform().output;
   const Baseline baseline = Parsed(text);
@@ -471,6 +484,11 @@ TEST_F(CatalogTest, TextFromTheFileNeverBreaksALine) {
   EXPECT_NE(text.find("#   update KB missing or not a number: 2\r\n"),
             std::string::npos);
   EXPECT_NE(text.find("# Source: page<U+000D><U+000A>[MS10-009] t"),
+            std::string::npos);
+  EXPECT_NE(text.find("#   service packs their Windows never had: 1\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("#   bulletin ID of the form of one update's "
+                      "requirement (ID-KBnnn): 1\r\n"),
             std::string::npos);
 }
 

@@ -8,33 +8,46 @@
 namespace {
 
 TEST(BulletinCellsTest, DatePosted) {
+  const DateOrder kAny = DateOrder::kNotKnown, kDay = DateOrder::kDayFirst,
+                  kMonth = DateOrder::kMonthFirst;
   struct Case {
     const char* text;
+    DateOrder order;
     int serial;  // 0: no date
   } cases[] = {
-      {"39763", 39763},
-      {"39763.0", 39763},
-      {"39763.75", 39763},
-      {"2008-11-11", 39763},
-      {"11/11/2008", 39763},
-      {"1/13/2009", 39826},
-      {"2/29/2012", 40968},
-      {"3/1/1900", 61},
-      {"1/1/1900", 1},
-      {"2/29/2011", 0},
-      {"13/1/2009", 0},
-      {"11.11.2008", 0},
-      {"2008-11", 0},
-      {"0", 0},
-      {"-5", 0},
-      {"39763x", 0},
-      {"Nov 11, 2008", 0},
-      {"99999999", 0},
+      {"39763", kAny, 39763},
+      {"39763.0", kAny, 39763},
+      {"39763.75", kAny, 39763},
+      {"2008-11-11", kAny, 39763},
+      // n/n/yyyy: in the order given; without one, only when both
+      // readings are one day.
+      {"11/11/2008", kAny, 39763},
+      {"02/08/2010", kDay, 40392},
+      {"02/08/2010", kMonth, 40217},
+      {"2/8/2010", kAny, 0},
+      {"25/08/2010", kDay, 40415},
+      {"25/08/2010", kMonth, 0},
+      {"25/08/2010", kAny, 0},
+      {"1/13/2009", kMonth, 39826},
+      {"1/13/2009", kDay, 0},
+      {"2/29/2012", kMonth, 40968},
+      {"3/1/1900", kMonth, 61},
+      {"3/1/1900", kDay, 3},
+      {"1/1/1900", kAny, 1},
+      {"2/29/2011", kMonth, 0},
+      {"13/13/2009", kDay, 0},
+      {"11.11.2008", kAny, 0},
+      {"2008-11", kAny, 0},
+      {"0", kAny, 0},
+      {"-5", kAny, 0},
+      {"39763x", kAny, 0},
+      {"Nov 11, 2008", kAny, 0},
+      {"99999999", kAny, 0},
   };
   for (const Case& test : cases) {
     int serial = 0;
-    EXPECT_EQ(ParseDatePosted(test.text, serial), test.serial != 0)
-        << test.text;
+    EXPECT_EQ(ParseDatePosted(test.text, test.order, serial), test.serial != 0)
+        << test.text << " in order " << static_cast<int>(test.order);
     if (test.serial != 0) {
       EXPECT_EQ(serial, test.serial) << test.text;
     }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "baseline/read/sheet_rows.h"
 #include "support/zip_writer.h"
 #include "test_support.h"
 
@@ -90,10 +91,11 @@ std::string Workbook(const std::string& worksheet) {
 class BulletinFileTest : public FakePlatformTest {
  protected:
   // Reads `bytes` as a file; the error, empty when it was read.
-  std::string Read(const std::string& bytes) {
+  std::string Read(const std::string& bytes,
+                   DateOrder order = DateOrder::kNotKnown) {
     Platform().files["C:\\data\\bulletins"].bytes = bytes;
     std::string error;
-    if (!ReadBulletinFile("C:\\data\\bulletins", sink, facts, error)) {
+    if (!ReadBulletinFile("C:\\data\\bulletins", order, sink, facts, error)) {
       EXPECT_FALSE(error.empty());
       return error;
     }
@@ -166,9 +168,128 @@ TEST_F(BulletinFileTest, CsvAsSpreadsheetsSaveIt) {
   }
 }
 
+// A CSV row of the bulletin MS10-0NN dated `date`.
+std::string DatedRow(const char* date, int number) {
+  return std::string(date) + ",MS10-0" + std::to_string(number) +
+         ",1,Critical,x,T,Microsoft Windows XP Service Pack 3,1,,x,,,,\r\n";
+}
+
+// Dates n/n/yyyy read in the order the file's rows show (a first number
+// over 12: day first; a second: month first), or the one given.
+TEST_F(BulletinFileTest, DatesInTheOrderTheRowsShow) {
+  const DateOrder kAny = DateOrder::kNotKnown, kDay = DateOrder::kDayFirst,
+                  kMonth = DateOrder::kMonthFirst;
+  struct Case {
+    const char* name;
+    std::vector<const char*> dates;  // of rows 2, 3, ...
+    DateOrder given;
+    // "row:serial" of each row handed on, in the order handed; or the
+    // error.
+    std::vector<std::string> rows;
+    std::string error;
+    DateOrder order;
+    std::int64_t against;  // rows left out for a date of the other order
+  } cases[] = {
+      {"UK, shown by a later row",
+       {"02/08/2010", "25/08/2010"},
+       kAny,
+       {"2:40392", "3:40415"},
+       "",
+       kDay,
+       0},
+      {"US, shown by an earlier row",
+       {"08/25/2010", "08/02/2010"},
+       kAny,
+       {"2:40415", "3:40392"},
+       "",
+       kMonth,
+       0},
+      // Rows whose dates need no order are handed on first.
+      {"beside serial and ISO dates",
+       {"40392", "02/08/2010", "2010-08-25", "25/08/2010"},
+       kAny,
+       {"2:40392", "4:40415", "3:40392", "5:40415"},
+       "",
+       kDay,
+       0},
+      {"the same day either way",
+       {"05/05/2010"},
+       kAny,
+       {"2:40303"},
+       "",
+       kAny,
+       0},
+      {"the order more rows show; the others left out",
+       {"25/08/2010", "08/26/2010", "27/08/2010"},
+       kAny,
+       {"2:40415", "4:40417"},
+       "",
+       kDay,
+       1},
+      {"no row shows it",
+       {"02/08/2010", "03/08/2010"},
+       kAny,
+       {},
+       "its dates such as \"02/08/2010\" (row 2) are a day both as "
+       "day/month/year and as month/day/year, and no row shows which: say "
+       "which with --date-order dmy or --date-order mdy",
+       kAny,
+       0},
+      {"as many rows each way",
+       {"25/08/2010", "08/26/2010"},
+       kAny,
+       {},
+       "as many of its dates show day/month/year (\"25/08/2010\", row 2) "
+       "as month/day/year (\"08/26/2010\", row 3): say which with "
+       "--date-order dmy or --date-order mdy",
+       kAny,
+       0},
+      {"given, against the rows",
+       {"02/08/2010", "25/08/2010"},
+       kMonth,
+       {"2:40217"},
+       "",
+       kMonth,
+       1},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    sink.lines.clear();
+    facts = BulletinFileFacts();
+    std::string csv = kHeaderCsv;
+    for (std::size_t i = 0; i < test.dates.size(); ++i) {
+      csv += DatedRow(test.dates[i], static_cast<int>(i));
+    }
+    EXPECT_EQ(Read(csv, test.given), test.error);
+    if (!test.error.empty()) continue;
+    std::vector<std::string> rows;
+    for (const std::string& line : sink.lines) {
+      rows.push_back(line.substr(0, line.find('|', line.find('|') + 1)));
+      rows.back()[rows.back().find('|')] = ':';
+    }
+    EXPECT_EQ(rows, test.rows);
+    EXPECT_EQ(facts.dateOrder, test.order);
+    EXPECT_EQ(facts.datesAgainstOrder, test.against);
+    EXPECT_EQ(facts.badRows.size(), static_cast<std::size_t>(test.against));
+    EXPECT_EQ(facts.rowsRead, static_cast<std::int64_t>(test.dates.size()));
+  }
+}
+
 TEST_F(BulletinFileTest, EveryFileThatIsNoBulletinDataSaysWhy) {
   std::string cutShort = Workbook(kWorksheet);
   cutShort.resize(cutShort.size() / 2);
+  // Small files that would have the reader hold far more than a worksheet
+  // can: each is refused at the bound it passes.
+  const std::string header(kHeaderCsv);
+  const std::string longCell(kCellBytes + 1, 'x');
+  std::string wideRow = header;
+  for (std::size_t i = 0; i < kRowBytes / (kCellBytes - 1) + 1; ++i) {
+    wideRow += std::string(kCellBytes - 1, 'x') + ",";
+  }
+  std::string deep = "<worksheet>";
+  for (int i = 0; i < 64; ++i) deep += "<a>";
+  const std::string zipWithTwo = MakeZip(
+      {{"xl/workbook.xml", "<workbook/>"}, {"xl/Workbook.xml", "<workbook/>"}});
   struct Case {
     std::string bytes;
     std::string error;
@@ -213,6 +334,20 @@ TEST_F(BulletinFileTest, EveryFileThatIsNoBulletinDataSaysWhy) {
        "a cell in row 1 refers to a shared string that does not exist"},
       {MakeZip({{"xl/workbook.xml", "<workbook/>"}}),
        "not a workbook: it has no part xl/_rels/workbook.xml.rels"},
+      {header + std::string(kSheetColumns, ','),
+       "row 2 has more than 16384 cells, the most a worksheet row holds"},
+      {header + "1,\"" + longCell + "\"\r\n",
+       "a cell of row 2 is longer than a cell holds (32,767 characters)"},
+      {wideRow, "row 2 holds more than 16 MiB of text"},
+      {Workbook(deep),
+       "xl/data/first.xml is not well-formed XML (byte 200): elements nested "
+       "more than 64 deep"},
+      {Workbook("<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>" +
+                longCell + "</t></is></c></row></sheetData></worksheet>"),
+       "a cell of row 1 is longer than a cell holds (32,767 characters)"},
+      {zipWithTwo,
+       "two members named xl/workbook.xml and xl/Workbook.xml: readers of "
+       "zip archives and workbooks differ on which one counts"},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.error);

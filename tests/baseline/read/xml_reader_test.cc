@@ -82,6 +82,34 @@ TEST(XmlReaderTest, EventsWhereverThePiecesEnd) {
       {"<!DOCTYPE a [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><a>&e;</a>",
        "error: part holds a document type declaration (<!DOCTYPE), which is "
        "not read: no DTD or external entity is"},
+      // What a message quotes of the document, its hidden characters shown.
+      {"<a>&\x1b[2J\n;</a>",
+       "error: part is not well-formed XML (byte 3): an entity "
+       "&<U+001B>[2J<U+000A>; that XML does not define (no DTD is read)"},
+      {"<a\xE2\x80\xAE></b>",
+       "error: part is not well-formed XML (byte 6): end tag </b> does not "
+       "close <a<U+202E>>"},
+      {"<a><b\xC2\x85>",
+       "error: part is not well-formed XML (byte 8): it ends inside element "
+       "<b<U+0085>>"},
+      {"<a\xFF/>",
+       "error: part is not well-formed XML (byte 0): a name that is not "
+       "UTF-8"},
+      // Bounds: each element open is held, each attribute compared.
+      {[] {
+         std::string open;
+         for (int i = 0; i < 65; ++i) open += "<a>";
+         return open;
+       }(),
+       "error: part is not well-formed XML (byte 192): elements nested more "
+       "than 64 deep"},
+      {[] {
+         std::string tag = "<a";
+         for (int i = 0; i < 257; ++i) tag += " a" + std::to_string(i) + "=''";
+         return tag + "/>";
+       }(),
+       "error: part is not well-formed XML (byte 0): a tag of more than 256 "
+       "attributes"},
   };
   for (const Case& test : cases) {
     for (std::size_t piece :

@@ -57,6 +57,10 @@ TEST(ZipArchiveTest, MembersAndTheirDamage) {
        "error: part.xml is compressed by method 14, not stored or deflated"},
       {"no archive", "PK\x03\x04 and no more",
        "error: damaged zip archive: no central directory (cut short?)"},
+      // Readers differ on which one counts: the first, or the last.
+      {"a name twice", MakeZip({{"part.xml", "one"}, {"part.xml", "two"}}),
+       "error: two members named part.xml: readers of zip archives and "
+       "workbooks differ on which one counts"},
   };
   for (const Case& test : cases) {
     EXPECT_EQ(Inflate(test.archive), test.result) << test.name;

@@ -19,6 +19,15 @@ const std::string kLine =
 // 2026-12-01T10:00:05Z
 const FILETIME kWritten = {3173023872u, 31293818u};
 
+std::string Reported(const std::string& time) {
+  return R"({"machine":"PC1","status":"complete","reported":")" + time +
+         R"(","hotfixes":[]})";
+}
+
+const char kNoTime[] =
+    "old.jsonl:1: \"reported\" is no time the table writes "
+    "(2026-12-01T10:00:05Z, a real date, years 1980 to 2100)";
+
 class EarlierRunTest : public FakePlatformTest {
  protected:
   void AddFile(const std::string& path, const std::string& bytes) {
@@ -43,6 +52,11 @@ TEST_F(EarlierRunTest, BadEarlierAuditsStopTheRunNamingFileAndLine) {
     std::string message;
   };
   const std::string deep = std::string(40, '[') + std::string(40, ']');
+  std::string manyMembers = R"({"machine":"PC1")";
+  for (int i = 0; i <= 100000; ++i) {
+    manyMembers += ",\"k" + std::to_string(i) + "\":0";
+  }
+  manyMembers += "}";
   const Case cases[] = {
       {"a CSV", "old.csv", "machine,status\r\nPC1,complete\r\n",
        "old.csv:1: not a JSON object, so not an earlier run's JSON Lines; "
@@ -81,11 +95,19 @@ TEST_F(EarlierRunTest, BadEarlierAuditsStopTheRunNamingFileAndLine) {
       {"an os that is no string", "old.jsonl",
        R"({"machine":"PC1","status":"complete","os":null,"hotfixes":[]})",
        "old.jsonl:1: \"os\" is not a string"},
-      {"a time of another form", "old.jsonl",
-       R"({"machine":"PC1","status":"complete","reported":"yesterday",)"
-       R"("hotfixes":[]})",
-       "old.jsonl:1: \"reported\" is no time of the form "
-       "2026-12-01T10:00:05Z"},
+      {"a time of another form", "old.jsonl", Reported("yesterday"), kNoTime},
+      // Times the table never writes, which would make every machine "not
+      // refreshed".
+      {"a day the month lacks", "old.jsonl", Reported("2026-02-31T10:00:05Z"),
+       kNoTime},
+      {"second 60", "old.jsonl", Reported("2026-11-01T10:00:60Z"), kNoTime},
+      {"year 0000", "old.jsonl", Reported("0000-01-01T00:00:00Z"), kNoTime},
+      {"year 9999", "old.jsonl", Reported("9999-12-31T23:59:59Z"), kNoTime},
+      // The audits the wrong way round: the earlier one is the newer.
+      {"newer than this run", "old.jsonl", Reported("2026-12-01T10:00:06Z"),
+       "old.jsonl: its newest report (2026-12-01T10:00:06Z) is newer than "
+       "this run's (2026-12-01T10:00:05Z): the two audits in the wrong "
+       "order? (--since EARLIER takes the earlier one)"},
       {"a member twice", "old.jsonl",
        R"({"machine":"PC1","machine":"PC2","status":"complete"})",
        "old.jsonl:1: not JSON: a member named twice at byte 18"},
@@ -102,6 +124,9 @@ TEST_F(EarlierRunTest, BadEarlierAuditsStopTheRunNamingFileAndLine) {
        "old.jsonl:1: not JSON: ',' or '}' missing at byte 27"},
       {"nested too deep", "old.jsonl", R"({"machine":"PC1","x":)" + deep + "}",
        "old.jsonl:1: not JSON: nested too deep at byte 53"},
+      {"more members than an object may hold", "old.jsonl", manyMembers,
+       "old.jsonl:1: not JSON: an object of more than 1000 members at byte " +
+           std::to_string(manyMembers.find("\"k999\"") + 1)},
       {"a name longer than 4096 bytes", "old.jsonl",
        R"({"machine":")" + std::string(4097, 'x') + R"("})",
        "old.jsonl:1: \"machine\" is longer than 4096 bytes"},
@@ -120,6 +145,30 @@ TEST_F(EarlierRunTest, BadEarlierAuditsStopTheRunNamingFileAndLine) {
               "hotfixes-table: " + c.message + " (" + kTableUsage + ")\r\n");
     EXPECT_TRUE(Platform().openFiles.empty());
   }
+}
+
+// Two earlier audits are given oldest first: the other way round, the
+// one given last would be taken for the last audit.
+TEST_F(EarlierRunTest, AuditsGivenNewestFirstAreRefused) {
+  AddFile("week1.jsonl", Reported("2026-11-17T10:00:05Z"));
+  AddFile("week2.jsonl", Reported("2026-11-24T10:00:05Z"));
+  EXPECT_EQ(RunTable({"--format", "changes", "--since", "week2.jsonl",
+                      "--since", "week1.jsonl", "share"}),
+            kTableUsageError);
+  EXPECT_EQ(Platform().output, "");
+  EXPECT_EQ(Platform().errorOutput,
+            "hotfixes-table: week1.jsonl: its newest report "
+            "(2026-11-17T10:00:05Z) is older than that of week2.jsonl "
+            "(2026-11-24T10:00:05Z), given before it: the audits in the "
+            "wrong order? (--since, oldest first) (" +
+                std::string(kTableUsage) + ")\r\n");
+  fake::Reset();
+  SetUp();
+  AddFile("week1.jsonl", Reported("2026-11-17T10:00:05Z"));
+  AddFile("week2.jsonl", Reported("2026-11-24T10:00:05Z"));
+  EXPECT_EQ(RunTable({"--format", "changes", "--since", "week1.jsonl",
+                      "--since", "week2.jsonl", "share"}),
+            kTableComplete);
 }
 
 // What the table writes, or a later version of it: its keys ignored, its
