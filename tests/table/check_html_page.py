@@ -4,7 +4,10 @@ rendered page against the reports it was made from.
 
 The reports are generated here: a small fleet of every status, one machine
 lacking a required hotfix and one naming it in its old Q form, with text
-that an HTML page must escape; with --large a fleet of 1,000
+that an HTML page must escape, and entries that would be a script and an
+image with a script if they were not: the page escapes them, and where
+they are planted unescaped into a copy of it, its Content-Security-Policy
+keeps them from running and Chromium says so; with --large a fleet of 1,000
 machines by 300 hotfixes in a few hundred patch levels, whose page must
 load within the time given and keep its header in view too; with --varied
 a fleet in which every machine is a patch level of its own, whose matrices
@@ -45,6 +48,9 @@ VIEWPORT = (1280, 900)
 HOSTILE_HOTFIX = "KB9<u>1</u>&amp;\"'"
 HOSTILE_OS = "Windows XP <Professional> & \"Tablet\" 'Edition'"
 REQUIRED = ["KB823980", "KB835732"]
+# Entries that run a script when they reach the page as markup.
+PLANTED = ["<script>document.title='ran'</script>",
+           "<img src=x onerror=document.title='ran'>"]
 
 
 class Machine:
@@ -107,6 +113,7 @@ def small_fleet():
         # name and one in other letters.
         Machine("lab-pc-07", "complete", xp, ["KB828741", "KB823980"]),
         Machine("lab-pc-08", "complete", xp, ["kb823980", "kB828741"]),
+        Machine("WEB-PC-09", "complete", xp, ["KB823980"] + PLANTED),
     ]
 
 
@@ -292,6 +299,12 @@ class Browser:
                 return reply["result"]
             if "method" in reply:
                 self._events.append(reply)
+
+    def take_events(self, method):
+        """The events of `method` received so far, taken out."""
+        taken = [e for e in self._events if e["method"] == method]
+        self._events = [e for e in self._events if e["method"] != method]
+        return taken
 
     def wait_for(self, event, timeout):
         deadline = time.monotonic() + timeout
@@ -605,6 +618,66 @@ def check_colours(browser):
     return problems
 
 
+def escaped(text):
+    """As the page escapes a report's text."""
+    for raw, entity in (("&", "&amp;"), ("<", "&lt;"), (">", "&gt;"),
+                        ('"', "&quot;"), ("'", "&#39;")):
+        text = text.replace(raw, entity)
+    return text
+
+
+PLANTED_STATE = r"""(() => {
+  const policy = document.querySelector(
+      'meta[http-equiv="Content-Security-Policy"]');
+  return {title: document.title, scripts: document.scripts.length,
+          images: document.images.length,
+          policy: policy ? policy.content : null,
+          // Before anything it governs: after the character set alone.
+          first: document.head.children[1] === policy};
+})()"""
+POLICY = ("default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; "
+          "form-action 'none'")
+
+
+def check_planted(browser, page_file):
+    """The planted entries are text on the page; planted into a copy of it
+    as markup, as a fault in escaping would let them through, they do not
+    run: the page's policy forbids any script, and Chromium says so."""
+    page = browser.evaluate(PLANTED_STATE)
+    title = page["title"]
+    problems = []
+    if page["scripts"] or page["images"] or page["policy"] != POLICY or \
+            not page["first"]:
+        problems.append("the page has scripts or images, or not the policy "
+                        "%r first in its head: %s" % (POLICY, page))
+    with open(page_file, "rb") as f:
+        data = f.read()
+    for entry in PLANTED:
+        data = data.replace(escaped(entry).encode(), entry.encode())
+    tampered = page_file + ".planted.html"
+    with open(tampered, "wb") as f:
+        f.write(data)
+    browser.call("Log.enable")
+    browser.load(tampered, 30)
+    time.sleep(0.5)  # the image's error comes after the load
+    got = browser.evaluate(PLANTED_STATE)
+    refused = [e["params"]["entry"]["text"]
+               for e in browser.take_events("Log.entryAdded")
+               if e["params"]["entry"]["source"] == "security"]
+    browser.call("Log.disable")
+    if got["scripts"] < 1 or got["images"] < 1:
+        problems.append("the planted copy holds no script or image: %s"
+                        % got)
+    if got["title"] != title:
+        problems.append("a planted script ran: the title is %r"
+                        % got["title"])
+    for kind in ("inline script", "inline event handler"):
+        if not any(kind in text for text in refused):
+            problems.append("Chromium did not refuse the planted %s: %s"
+                            % (kind, refused))
+    return problems
+
+
 def run_small(browser, program, folder, screenshot):
     fleet = small_fleet()
     page_file, problems = make_page(program, fleet, REQUIRED,
@@ -616,6 +689,7 @@ def run_small(browser, program, folder, screenshot):
                                  REQUIRED, windows)
     problems += check_colours(browser)
     browser.screenshot(screenshot)
+    problems += check_planted(browser, page_file)
     return problems
 
 
