@@ -113,10 +113,10 @@ def level_range(words):
     return (low, high), words[1:]
 
 
-def read_catalog(path):
-    """Per level of LEVELS, the fixes of its rules that name some, oldest
-    bulletin first (the catalog lists the newest first): each a list of
-    KB numbers, the update and those that replace it."""
+def read_catalog(path, levels=None):
+    """Per level of `levels` (default LEVELS), the fixes of its rules that
+    name some, oldest bulletin first (the catalog lists the newest first):
+    each a list of KB numbers, the update and those that replace it."""
     requirements = []
     for line in path.read_text(encoding="utf-8").splitlines():
         if line.startswith("["):
@@ -129,9 +129,10 @@ def read_catalog(path):
             (low, high), outcome = level_range(line[len(name):].split())
             if outcome and outcome[0].startswith("KB"):
                 requirements[-1].append((name, low, high, outcome))
-    fixes = [[] for _ in LEVELS]
+    levels = LEVELS if levels is None else levels
+    fixes = [[] for _ in levels]
     for rules in reversed(requirements):
-        for i, level in enumerate(LEVELS):
+        for i, level in enumerate(levels):
             for name, low, high, outcome in rules:
                 if name == level.windows and \
                         low <= level.service_pack <= high:

@@ -4,16 +4,24 @@ rendered page against the reports it was made from.
 
 The reports are generated here: a small fleet of every status, one machine
 lacking a required hotfix and one naming it in its old Q form, with text
-that an HTML page must escape; and with --large a fleet of 1,000 machines
-by 300 hotfixes, whose page must load within the time given and keep its
-header in view too; with --baseline FILE a fleet of several Windows judged
-by that baseline, whose exposure counts and findings matrix must be what
-the findings CSV of the same reports says; with --since also three earlier
-collections of that fleet a month apart, whose picture of the fleet over
-the audits must have a point per audit and series, with the counts the
-program's own tables give, and the audits' dates on its axis. The browser is driven over the DevTools protocol on
-file descriptors 3 and 4 (--remote-debugging-pipe), with nothing but the
-standard library.
+that an HTML page must escape, and entries that would be a script and an
+image with a script if they were not: the page escapes them, and where
+they are planted unescaped into a copy of it, its Content-Security-Policy
+keeps them from running and Chromium says so; with --large a fleet of 1,000
+machines by 300 hotfixes in a few hundred patch levels, whose page must
+load within the time given and keep its header in view too; with --varied
+a fleet in which every machine is a patch level of its own, whose matrices
+the page tells as lines of text: each line, read back against its common
+set, must give its level's hotfixes and the findings CSV's exposure, and
+every link of the machines' table lead to its machine; with --baseline
+FILE a fleet of several Windows judged by that baseline, whose exposure
+counts and findings matrix must be what the findings CSV of the same
+reports says; with --since also three earlier collections of that fleet a
+month apart, whose picture of the fleet over the audits must have a point
+per audit and series, with the counts the program's own tables give, and
+the audits' dates on its axis. The browser is driven over the DevTools
+protocol on file descriptors 3 and 4 (--remote-debugging-pipe), with
+nothing but the standard library.
 """
 
 import argparse
@@ -40,6 +48,9 @@ VIEWPORT = (1280, 900)
 HOSTILE_HOTFIX = "KB9<u>1</u>&amp;\"'"
 HOSTILE_OS = "Windows XP <Professional> & \"Tablet\" 'Edition'"
 REQUIRED = ["KB823980", "KB835732"]
+# Entries that run a script when they reach the page as markup.
+PLANTED = ["<script>document.title='ran'</script>",
+           "<img src=x onerror=document.title='ran'>"]
 
 
 class Machine:
@@ -102,32 +113,49 @@ def small_fleet():
         # name and one in other letters.
         Machine("lab-pc-07", "complete", xp, ["KB828741", "KB823980"]),
         Machine("lab-pc-08", "complete", xp, ["kb823980", "kB828741"]),
+        Machine("WEB-PC-09", "complete", xp, ["KB823980"] + PLANTED),
     ]
 
 
-def large_fleet(machines, hotfixes, seed=15):
-    """Four kinds of Windows, each with its own hotfixes besides the ones
-    they share; a machine has most of its kind's. A few reports are not
-    complete."""
-    rng = random.Random(seed)
+def fleet_names(hotfixes):
+    """The hotfixes all kinds of Windows share, and each kind's own."""
     names = ["KB%06d" % (800000 + 37 * i) for i in range(hotfixes)]
-    shared = names[:hotfixes // 10]
-    kinds = [names[hotfixes // 10 + k::4] for k in range(4)]
+    return names[:hotfixes // 10], [names[hotfixes // 10 + k::4]
+                                    for k in range(4)]
+
+
+def large_fleet(machines, hotfixes, seed=15, levels=0):
+    """Kinds of Windows, each with its own hotfixes besides the ones they
+    share; a machine has most of its kind's, one of `levels` sets of them
+    (0: each its own). Without `levels` also XP SP2 machines, with XP
+    SP3's hotfixes. A few reports are not complete."""
+    rng = random.Random(seed)
+    shared, kinds = fleet_names(hotfixes)
     os_lines = [
         "Windows NT Workstation 4.0 Service Pack 6a (Build 1381)",
         "Windows 2000 Professional Service Pack 4 (Build 2195)",
         "Windows XP Professional Service Pack 3 (Build 2600)",
         "Windows Server 2003, Standard Edition Service Pack 2 (Build 3790)",
     ]
+    if not levels:
+        os_lines.append("Windows XP Professional Service Pack 2 (Build 2600)")
+        kinds.append(kinds[2])
+    sets = [[[n for n in shared + own if rng.random() < 0.9]
+             for _ in range(levels // len(kinds))] for own in kinds]
     departments = ["ACCT", "SALES", "LAB", "DEV", "HR", "OPS", "FIN", "IT"]
     fleet = []
     for i in range(machines):
-        kind = i % 4
+        kind = i % len(kinds)
         name = "%s-PC-%04d" % (departments[i % len(departments)], i)
         if i == machines // 2:
             # A name that would push the matrix out of the window.
             name += "-" + "N" * 240
-        has = [n for n in shared + kinds[kind] if rng.random() < 0.9]
+        if levels:
+            has = rng.choice(sets[kind])
+        else:
+            has = [n for n in shared + kinds[kind] if rng.random() < 0.9]
+            if i % 50 == 7:
+                has.append(HOSTILE_HOTFIX)
         # Some still carry the old Q form.
         has = ["Q" + n[2:] if rng.random() < 0.05 else n for n in has]
         roll = rng.random()
@@ -272,6 +300,12 @@ class Browser:
             if "method" in reply:
                 self._events.append(reply)
 
+    def take_events(self, method):
+        """The events of `method` received so far, taken out."""
+        taken = [e for e in self._events if e["method"] == method]
+        self._events = [e for e in self._events if e["method"] != method]
+        return taken
+
     def wait_for(self, event, timeout):
         deadline = time.monotonic() + timeout
         while True:
@@ -346,7 +380,9 @@ READ_PAGE = r"""(() => {
               width: th.getBoundingClientRect().width,
               present, lacking, other, cells: tr.cells.length - 1};
     });
-    return {title: t.previousElementSibling.textContent, heads, rows};
+    // A matrix is in a block of its own, after its section's heading.
+    return {title: t.parentElement.previousElementSibling.textContent,
+            heads, rows};
   });
   const summary = [...document.querySelectorAll('#machines tbody tr')]
       .map(tr => ({cls: tr.className,
@@ -423,9 +459,17 @@ COLOURS = r"""(() => {
 })()""".replace("BIGGEST", BIGGEST)
 
 
+def into_view(browser, script):
+    """Brings the biggest matrix into view, which a browser lays out only
+    then, and runs the script there."""
+    browser.evaluate("(%s).scrollIntoView()" % BIGGEST)
+    time.sleep(0.3)
+    return browser.evaluate(script)
+
+
 def check_sticky(browser, fx, fy):
     """The header row and the name column after a scroll down and across."""
-    got = browser.evaluate(STICKY % (fx, fy))
+    got = into_view(browser, STICKY % (fx, fy))
     problems = []
     if got["firstRowTop"] >= got["headBottom"]:
         problems.append("the page did not scroll the rows under the header:"
@@ -574,6 +618,66 @@ def check_colours(browser):
     return problems
 
 
+def escaped(text):
+    """As the page escapes a report's text."""
+    for raw, entity in (("&", "&amp;"), ("<", "&lt;"), (">", "&gt;"),
+                        ('"', "&quot;"), ("'", "&#39;")):
+        text = text.replace(raw, entity)
+    return text
+
+
+PLANTED_STATE = r"""(() => {
+  const policy = document.querySelector(
+      'meta[http-equiv="Content-Security-Policy"]');
+  return {title: document.title, scripts: document.scripts.length,
+          images: document.images.length,
+          policy: policy ? policy.content : null,
+          // Before anything it governs: after the character set alone.
+          first: document.head.children[1] === policy};
+})()"""
+POLICY = ("default-src 'none'; style-src 'unsafe-inline'; base-uri 'none'; "
+          "form-action 'none'")
+
+
+def check_planted(browser, page_file):
+    """The planted entries are text on the page; planted into a copy of it
+    as markup, as a fault in escaping would let them through, they do not
+    run: the page's policy forbids any script, and Chromium says so."""
+    page = browser.evaluate(PLANTED_STATE)
+    title = page["title"]
+    problems = []
+    if page["scripts"] or page["images"] or page["policy"] != POLICY or \
+            not page["first"]:
+        problems.append("the page has scripts or images, or not the policy "
+                        "%r first in its head: %s" % (POLICY, page))
+    with open(page_file, "rb") as f:
+        data = f.read()
+    for entry in PLANTED:
+        data = data.replace(escaped(entry).encode(), entry.encode())
+    tampered = page_file + ".planted.html"
+    with open(tampered, "wb") as f:
+        f.write(data)
+    browser.call("Log.enable")
+    browser.load(tampered, 30)
+    time.sleep(0.5)  # the image's error comes after the load
+    got = browser.evaluate(PLANTED_STATE)
+    refused = [e["params"]["entry"]["text"]
+               for e in browser.take_events("Log.entryAdded")
+               if e["params"]["entry"]["source"] == "security"]
+    browser.call("Log.disable")
+    if got["scripts"] < 1 or got["images"] < 1:
+        problems.append("the planted copy holds no script or image: %s"
+                        % got)
+    if got["title"] != title:
+        problems.append("a planted script ran: the title is %r"
+                        % got["title"])
+    for kind in ("inline script", "inline event handler"):
+        if not any(kind in text for text in refused):
+            problems.append("Chromium did not refuse the planted %s: %s"
+                            % (kind, refused))
+    return problems
+
+
 def run_small(browser, program, folder, screenshot):
     fleet = small_fleet()
     page_file, problems = make_page(program, fleet, REQUIRED,
@@ -585,6 +689,7 @@ def run_small(browser, program, folder, screenshot):
                                  REQUIRED, windows)
     problems += check_colours(browser)
     browser.screenshot(screenshot)
+    problems += check_planted(browser, page_file)
     return problems
 
 
@@ -906,7 +1011,7 @@ def run_since(browser, program, folder, baseline, screenshot):
 
 def run_large(browser, program, folder, screenshot, machines, hotfixes,
               timeout):
-    fleet, required = large_fleet(machines, hotfixes)
+    fleet, required = large_fleet(machines, hotfixes, levels=machines // 4)
     page_file, problems = make_page(program, fleet, required,
                                     os.path.join(folder, "large"))
     size = os.path.getsize(page_file)
@@ -946,6 +1051,261 @@ def run_large(browser, program, folder, screenshot, machines, hotfixes,
     return problems
 
 
+# The parts of the page told as text, in the page's order: each heading,
+# note, common set and line with its part (the h2's id) and section (the
+# h3's Windows); and the machines' links with the text of their targets.
+READ_TEXT = r"""(() => {
+  const elements = [];
+  let part = null, section = null;
+  for (const e of document.querySelectorAll(
+           'h2, h3, p.nd, .sets p, ul.tl li')) {
+    if (e.tagName === 'H2') { part = e.id; continue; }
+    if (e.tagName === 'H3') {
+      section = e.textContent.split(':')[0];
+      continue;
+    }
+    const line = e.tagName === 'LI';
+    const common = line ? e.querySelector('a') : null;
+    const status = line ? e.querySelector('i') : null;
+    elements.push({part, section, kind: line ? 'line' : e.tagName === 'P' &&
+                       e.parentElement.className === 'sets' ? 'set' : 'note',
+                   id: e.id, text: e.textContent,
+                   common: common ? common.getAttribute('href').slice(1)
+                                  : null,
+                   status: status ? status.textContent : 'complete'});
+  }
+  const targets = {};
+  const links = [...document.querySelectorAll('#machines tbody tr')].map(
+      tr => [...tr.querySelectorAll('a')].map(a => {
+        const id = a.getAttribute('href').slice(1);
+        const target = document.getElementById(id);
+        targets[id] = target ? target.textContent : null;
+        return id;
+      }).concat([tr.cells[0].textContent]));
+  return {elements, links, targets,
+          matrices: document.querySelectorAll('table.mx').length,
+          injected: document.querySelectorAll('u').length};
+})()"""
+
+MINUS = "\u2212"
+SERVICE_PACK = re.compile(r"^(SP\d+a?|no service pack) ")
+# A requirement in a line: its sign, its ID, "!" for no update, and the
+# hotfixes that would do in brackets.
+FINDING = re.compile("([%s+]?)([^\\s(!]+)(!?)(?: \\(([^)]*)\\))?" % MINUS)
+
+
+def parse_line(element):
+    """A line's machines, its common set's id, and its words after them:
+    the items less those of the set (-), with those besides (+), and what
+    it lacks of the required hotfixes."""
+    label, _, rest = element["text"].rstrip("\n").partition(": ")
+    label = SERVICE_PACK.sub("", label)
+    if element["status"] != "complete":
+        label = label[:-len(" " + element["status"])]
+    rest, _, lacks = rest.partition("; lacks ")
+    if element["common"]:
+        letter = element["common"][-1]
+        rest = rest.strip()
+        assert rest.startswith(letter), element
+        rest = rest[1:]
+    return {"names": label.split(", "), "common": element["common"],
+            "rest": rest.strip(), "lacks": lacks.split(", ") if lacks else [],
+            "status": element["status"], "id": element["id"]}
+
+
+def text_sections(page, part):
+    """Per section of the part: its common sets (id -> words), its lines,
+    its notes."""
+    sections = {}
+    for element in page["elements"]:
+        if element["part"] != part:
+            continue
+        section = sections.setdefault(element["section"],
+                                      {"sets": {}, "lines": [], "notes": []})
+        if element["kind"] == "set":
+            section["sets"][element["id"]] = element["text"].strip(
+                ).partition(": ")[2]
+        elif element["kind"] == "line":
+            section["lines"].append(parse_line(element))
+        else:
+            section["notes"].append(element["text"].strip())
+    return sections
+
+
+def told_hotfixes(line, sets):
+    """A level's hotfix keys: its common set's, less and with its own."""
+    words = line["rest"].split()
+    keys = {hotfix_key(w) for w in sets.get(line["common"], "").split()}
+    keys -= {hotfix_key(w[1:]) for w in words if w.startswith(MINUS)}
+    keys |= {hotfix_key(w[1:]) for w in words if w.startswith("+")}
+    return keys
+
+
+def check_hotfix_lines(page, expected):
+    """Each section is told as lines; read back, each line gives its
+    level's machines, status, hotfixes and lacked required ones."""
+    problems = []
+    sections = text_sections(page, "hotfixes")
+    shown = {}
+    for name, section in sections.items():
+        if not any(n.startswith("Not drawn as a matrix") for n in
+                   section["notes"]):
+            problems.append("%s: no note that its matrix is not drawn"
+                            % name)
+        shown[name] = sorted(
+            (tuple(sorted(line["names"])), line["status"],
+             frozenset(told_hotfixes(line, section["sets"])),
+             frozenset(hotfix_key(n) for n in line["lacks"]))
+            for line in section["lines"])
+    for name in set(shown) | set(expected):
+        if shown.get(name) != expected.get(name):
+            wrong = set(shown.get(name, [])) ^ set(expected.get(name, []))
+            problems.append("%s: %d lines for %d levels; wrong: %s"
+                            % (name, len(shown.get(name, [])),
+                               len(expected.get(name, [])),
+                               sorted(level[0] for level in wrong)[:6]))
+    return problems
+
+
+def told_findings(line, sets, shared):
+    """A line's exposure: requirement -> (state, the hotfixes that would
+    do, for a missing one)."""
+    def items(text):
+        return [m.groups() for m in FINDING.finditer(text)
+                if m.group(2) not in ("exposed", "to", "none", "nothing",
+                                      "known")]
+    told = {}
+    for _, requirement, no_update, fixes in items(
+            sets.get(line["common"], "")):
+        told[requirement] = (no_update, fixes)
+    for sign, requirement, no_update, fixes in items(line["rest"]):
+        if sign == MINUS:
+            told.pop(requirement, None)
+        else:
+            told[requirement] = (no_update, fixes)
+    return {requirement: ("no update", "") if no_update else
+            ("missing", fixes or shared.get(requirement))
+            for requirement, (no_update, fixes) in told.items()}
+
+
+def check_finding_lines(page, findings_csv):
+    """Each machine's line of findings, read back against its common set
+    and the fixes its section names, is the findings CSV's exposure."""
+    import csv
+    import io
+    wanted = {}
+    for row in csv.DictReader(io.StringIO(findings_csv.decode("utf-8"),
+                                          newline="")):
+        exposure = wanted.setdefault(row["machine"], {})
+        if row["state"] in EXPOSED:
+            exposure[row["requirement"]] = (
+                row["state"], row["hotfix"] if row["state"] == "missing"
+                else "")
+    problems = []
+    seen = set()
+    for name, section in text_sections(page, "findings").items():
+        shared = {}
+        for note in section["notes"]:
+            if note.startswith("The hotfixes that would do"):
+                for pair in note.partition(": ")[2].split("; "):
+                    requirement, _, fixes = pair.partition(" ")
+                    shared[requirement] = fixes
+        for line in section["lines"]:
+            told = told_findings(line, section["sets"], shared)
+            for machine in line["names"]:
+                seen.add(machine)
+                if told != wanted.get(machine):
+                    wrong = set(told.items()) ^ set(
+                        wanted.get(machine, {}).items())
+                    problems.append("%s: line %s of %s: %s differ from the "
+                                    "CSV" % (name, line["id"], machine,
+                                             sorted(wrong)[:4]))
+    unseen = [m for m in wanted if m not in seen and wanted[m]]
+    if unseen:
+        problems.append("exposed machines without a line: %s" % unseen[:5])
+    return problems[:10]
+
+
+def check_links(page):
+    """Every link of the machines' table leads to an element that names
+    its machine."""
+    problems = []
+    for row in page["links"]:
+        machine = row[-1]
+        for target in row[:-1]:
+            if machine not in (page["targets"].get(target) or ""):
+                problems.append("%s links to #%s, which does not name it"
+                                % (machine, target))
+    return problems[:5]
+
+
+def varied_baseline(path, hotfixes, seed=34):
+    """Requirements for each kind of the varied fleet, their fixes drawn
+    from its hotfixes; XP SP2 and SP3 with fixes of their own, so that a
+    section's missing cells name different fixes."""
+    shared, kinds = fleet_names(hotfixes)
+    rng = random.Random(seed)
+    windows = [("Windows NT 4.0", kinds[0]), ("Windows 2000", kinds[1]),
+               ("Windows XP SP2", kinds[2]), ("Windows XP SP3", kinds[2]),
+               ("Windows Server 2003", kinds[3])]
+    lines = []
+    for number in range(150):
+        lines += ["", "[T%03d] %s: generated requirement %d"
+                  % (number, rng.choice(SEVERITIES).title(), number)]
+        for name, pool in windows:
+            roll = rng.random()
+            outcome = ("no update" if roll < 0.2 else "not affected"
+                       if roll < 0.3 else " ".join(
+                           rng.sample(shared + pool, rng.randint(1, 2))))
+            lines.append("%s %s" % (name, outcome))
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return path
+
+
+def run_varied(browser, program, folder, screenshot, machines, hotfixes,
+               timeout):
+    """A fleet in which every machine is a patch level of its own: the
+    page tells its matrices as lines, with --require and judged."""
+    fleet, required = large_fleet(machines, hotfixes)
+    page_file, problems = make_page(program, fleet, required, folder)
+    reports = os.path.join(folder, "reports")
+    browser.resize(*VIEWPORT)
+    seconds = browser.load(page_file, timeout)
+    print("%d machines, each its own level: page of %d bytes, loaded and "
+          "laid out in %.1f s" % (machines, os.path.getsize(page_file),
+                                  seconds))
+    page = browser.evaluate(READ_TEXT, timeout)
+    if page["matrices"] or page["injected"]:
+        problems.append("%d matrices drawn, %d elements injected"
+                        % (page["matrices"], page["injected"]))
+    if not any(HOSTILE_HOTFIX in s for e in page["elements"]
+               for s in (e["text"],)):
+        problems.append("the name %r is not shown as it is" % HOSTILE_HOTFIX)
+    problems += check_hotfix_lines(page, expected_levels(
+        fleet, required, windows_of(program, reports)))
+    problems += check_links(page)
+    baseline = varied_baseline(os.path.join(folder, "baseline.txt"),
+                               hotfixes)
+    outputs = []
+    for options in (["--format", "html"], []):
+        result = subprocess.run([program, "--baseline", baseline] + options +
+                                [reports], capture_output=True, timeout=120,
+                                check=False)
+        outputs.append(result.stdout)
+    judged = os.path.join(folder, "judged.html")
+    with open(judged, "wb") as f:
+        f.write(outputs[0])
+    browser.load(judged, timeout)
+    page = browser.evaluate(READ_TEXT, timeout)
+    if not text_sections(page, "findings"):
+        problems.append("the judged page tells no findings as lines")
+    problems += check_finding_lines(page, outputs[1])
+    problems += check_links(page)
+    browser.screenshot(screenshot, timeout)
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True)
@@ -953,6 +1313,9 @@ def main():
     parser.add_argument("--screenshot-dir", required=True)
     parser.add_argument("--large", metavar="MACHINESxHOTFIXES",
                         help="also the page of a large fleet, e.g. 1000x300")
+    parser.add_argument("--varied", metavar="MACHINESxHOTFIXES",
+                        help="also the page of a fleet of as many levels as "
+                        "machines, e.g. 1000x400")
     parser.add_argument("--load-timeout", type=float, default=60,
                         help="seconds the large page may take to load")
     parser.add_argument("--baseline",
@@ -982,6 +1345,14 @@ def main():
                     os.path.join(folder, "small"), arguments.baseline,
                     os.path.join(arguments.screenshot_dir,
                                  "table-page-baseline.png"))
+            elif arguments.varied:
+                machines, hotfixes = map(int, arguments.varied.split("x"))
+                problems += run_varied(
+                    browser, arguments.program,
+                    os.path.join(folder, "large"),
+                    os.path.join(arguments.screenshot_dir,
+                                 "table-page-varied.png"),
+                    machines, hotfixes, arguments.load_timeout)
             elif arguments.large:
                 machines, hotfixes = map(int, arguments.large.split("x"))
                 problems += run_large(

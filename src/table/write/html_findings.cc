@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "table/judge/judgement.h"
+#include "table/write/html_outline.h"
 #include "table/write/html_text.h"
 
 // After the matrices' own: a state's colour wins over a present cell's.
@@ -201,7 +202,13 @@ void WriteFindingsLegend(TextOutput& out) {
          " (the CSV names the one installed too). A row per service pack"
          " and the machines that are in the same states there, their names"
          " behind a click; a report that is not complete has a row of its"
-         " own.\n";
+         " own.\n<p class=lg>A matrix too large to draw is told as text: a"
+         " line per service pack and the machines exposed there alike, and"
+         " the requirements they are exposed to as the nearest of a few"
+         " common sets (A, B, ...), less those they are not exposed to"
+         " (&minus;) and with those they are exposed to besides (+);"
+         " missing unless marked ! (no update), with the hotfixes that would"
+         " do in brackets where they differ from the section's.\n";
 }
 
 // The requirements, in the page's order, that some machine of the section
@@ -247,8 +254,8 @@ std::vector<std::uint32_t> SharedFixes(
 void WriteFindingsHeader(const Fleet& fleet,
                          const std::vector<std::size_t>& columns,
                          const std::vector<std::uint32_t>& shared,
-                         TextOutput& out) {
-  out << "<div class=cv><table class=\"mx fx\"><thead><tr><th>Patch level";
+                         std::string& out) {
+  out += "<div class=cv><table class=\"mx fx\"><thead><tr><th>Patch level";
   std::string cell;
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const BaselineRequirement& requirement = fleet.requirements[columns[c]];
@@ -262,9 +269,9 @@ void WriteFindingsHeader(const Fleet& fleet,
     }
     cell += "\"><span>";
     AppendHtmlEscaped(requirement.id, cell);
-    out << cell << "</span>";
+    out.append(cell).append("</span>");
   }
-  out << "</thead>\n<tbody>\n";
+  out += "</thead>\n<tbody>\n";
 }
 
 // A level's machines share their Windows, service pack and hotfixes, and
@@ -273,10 +280,11 @@ void WriteFindingsHeader(const Fleet& fleet,
 // mark, coloured as a present hotfix; a missing one names the fixes that
 // would do, unless its column's title does.
 void AppendFindingsRow(const Fleet& fleet, const PatchLevel& level,
+                       std::string_view id,
                        const std::vector<std::size_t>& columns,
                        const std::vector<std::uint32_t>& shared,
                        std::string& row) {
-  AppendLevelRowStart(fleet, level, std::string_view(), row);
+  AppendLevelRowStart(fleet, level, id, row);
   const FleetMachine& machine = fleet.machines[level.machines[0]];
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const FleetFinding& finding = machine.findings[columns[c]];
@@ -336,42 +344,229 @@ std::vector<PatchLevel> FindingRows(const Fleet& fleet,
   return rows;
 }
 
-void WriteMatrices(const Fleet& fleet,
-                   const std::vector<WindowsSection>& sections,
-                   const std::vector<std::size_t>& order, TextOutput& out) {
+// A line's item: the requirement's place among the section's columns, its
+// state, and for a missing one the fixes it names when its column's do not.
+const int kNoUpdateBit = 32;
+const int kPlaceShift = 33;
+
+std::uint64_t FindingItem(std::size_t place, const FleetFinding& finding,
+                          std::uint32_t shared) {
+  std::uint64_t item = static_cast<std::uint64_t>(place) << kPlaceShift;
+  if (finding.state == VerdictState::kNoUpdate) {
+    item |= std::uint64_t{1} << kNoUpdateBit;
+  } else if (shared == kMixedFixes) {
+    item |= finding.hotfix;
+  }
+  return item;
+}
+
+// The requirements of a section as they read in its lines.
+class FindingWords : public ItemWords {
+ public:
+  FindingWords(const Fleet& fleet, const std::vector<std::size_t>& columns,
+               const std::vector<PatchLevel>& rows,
+               const std::vector<ItemSet>& items)
+      : fleet_(fleet), columns_(columns), rows_(rows), items_(items) {}
+  void Append(std::uint64_t item, Sign sign, std::string& out) const override {
+    if (sign == Sign::kWithout) out += "\xE2\x88\x92";  // minus sign
+    if (sign == Sign::kWith) out += '+';
+    const std::size_t place = static_cast<std::size_t>(item >> kPlaceShift);
+    AppendHtmlEscaped(fleet_.requirements[columns_[place]].id, out);
+    if (item >> kNoUpdateBit & 1) {
+      out += '!';
+      return;
+    }
+    const auto fixes = static_cast<std::uint32_t>(item);
+    if (fixes == 0) return;
+    out += " (";
+    AppendHtmlEscaped(fleet_.findingTexts[fixes], out);
+    out += ")";
+  }
+  void AppendLineEnd(std::size_t line, std::string& out) const override {
+    if (!items_[line].empty()) return;
+    const FleetMachine& first = fleet_.machines[rows_[line].machines[0]];
+    out += first.status == ReportStatus::kUnreadable ? " nothing known"
+                                                     : " exposed to none";
+  }
+  const char* LinesName() const override { return "lines"; }
+
+ private:
+  const Fleet& fleet_;
+  const std::vector<std::size_t>& columns_;
+  const std::vector<PatchLevel>& rows_;
+  const std::vector<ItemSet>& items_;
+};
+
+// The section's machines as lines: those exposed alike at one service
+// pack share one; a report that is not complete has one of its own.
+void FindingLines(const Fleet& fleet, const WindowsSection& section,
+                  const std::vector<std::size_t>& columns,
+                  const std::vector<std::uint32_t>& shared,
+                  std::vector<PatchLevel>& rows, std::vector<ItemSet>& items) {
+  typedef std::tuple<int, bool, ItemSet> RowKey;
+  std::map<RowKey, std::size_t> rowByKey;
+  ItemSet exposed;
+  for (const PatchLevel& level : section.levels) {
+    const FleetMachine& machine = fleet.machines[level.machines[0]];
+    exposed.clear();
+    for (std::size_t place = 0; place < columns.size(); ++place) {
+      const FleetFinding& finding = machine.findings[columns[place]];
+      if (IsExposed(finding.state)) {
+        exposed.push_back(FindingItem(place, finding, shared[place]));
+      }
+    }
+    if (machine.status != ReportStatus::kComplete) {
+      rows.push_back(PatchLevel{level.machines, 0});
+      items.push_back(exposed);
+      continue;
+    }
+    RowKey key(machine.release.servicePack, machine.release.sp6a, exposed);
+    const auto found = rowByKey.emplace(std::move(key), rows.size());
+    if (found.second) {
+      rows.emplace_back();
+      items.push_back(exposed);
+    }
+    std::vector<std::size_t>& machines = rows[found.first->second].machines;
+    machines.insert(machines.end(), level.machines.begin(),
+                    level.machines.end());
+  }
+  for (PatchLevel& row : rows) {
+    std::sort(row.machines.begin(), row.machines.end());
+  }
+}
+
+// "Fixes of the missing: MS08-067 KB958644; ...": what a column's title
+// names in a matrix.
+void AppendSharedFixes(const Fleet& fleet,
+                       const std::vector<std::size_t>& columns,
+                       const std::vector<std::uint32_t>& shared,
+                       std::string& out) {
+  bool any = false;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (shared[c] == 0 || shared[c] == kMixedFixes) continue;
+    out += any ? "; "
+               : "<p class=nd>The hotfixes that would do, where every"
+                 " missing line names the same: ";
+    any = true;
+    AppendHtmlEscaped(fleet.requirements[columns[c]].id, out);
+    out += ' ';
+    AppendHtmlEscaped(fleet.findingTexts[shared[c]], out);
+  }
+  if (any) out += "\n";
+}
+
+// Where the lines stop: the note takes the id of the first line left out,
+// which the machines of every line left out link to.
+void WriteFindingsNotListed(const WindowsSection& section,
+                            const std::vector<PatchLevel>& rows,
+                            std::size_t listed, std::size_t firstIndex,
+                            std::string& out, TextOutput& errors) {
+  std::size_t machines = 0;
+  for (std::size_t r = listed; r < rows.size(); ++r) {
+    machines += rows[r].machines.size();
+  }
+  const std::string left = Plural(machines, "machine", "machines");
+  out.append("<p class=nd id=x").append(std::to_string(firstIndex + listed));
+  out.append(">Not listed: the findings of ").append(left);
+  out.append(", past the ").append(std::to_string(kListedBytes));
+  out +=
+      " bytes the page gives its lines. The CSV, the wide CSV and JSON"
+      " Lines hold them.\n";
+  errors << "hotfixes-table: the page does not list the findings of " << left
+         << " of " << SectionName(section.windows)
+         << ": its lines would pass their room; the CSV, the wide CSV and"
+            " JSON Lines hold them\r\n";
+}
+
+// How the findings of a section are written, and where each machine's
+// are told.
+struct FindingsSection {
+  const Fleet& fleet;
+  const WindowsSection& section;
+  std::vector<std::size_t> columns;
+  std::vector<std::uint32_t> shared;
+};
+
+// Draws the section's matrix, or writes its lines when the page has no
+// room for it; each row or line gets the next id "x<n>", and each machine
+// links to its own.
+void WriteSectionFindings(const FindingsSection& part, PageRoom& room,
+                          std::size_t& index, std::vector<std::size_t>& links,
+                          std::string& out, TextOutput& errors) {
+  const Fleet& fleet = part.fleet;
+  std::vector<PatchLevel> rows = FindingRows(fleet, part.section, part.columns);
+  if (room.Draw(rows.size() * part.columns.size())) {
+    WriteFindingsHeader(fleet, part.columns, part.shared, out);
+    for (const PatchLevel& row : rows) {
+      for (std::size_t m : row.machines) links[m] = index;
+      AppendFindingsRow(fleet, row, "x" + std::to_string(index++), part.columns,
+                        part.shared, out);
+    }
+    out += "</tbody></table></div>\n";
+    return;
+  }
+  out += "<p class=nd>";
+  out += WhyNotDrawn(rows.size(), "row", "rows", part.columns.size(),
+                     "requirement", "requirements");
+  out += " Its machines as lines; the CSV and JSON Lines hold every cell.\n";
+  AppendSharedFixes(fleet, part.columns, part.shared, out);
+  rows.clear();
+  OutlineLines lines;
+  FindingLines(fleet, part.section, part.columns, part.shared, rows,
+               lines.items);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    lines.starts.emplace_back();
+    AppendLevelLineStart(fleet, rows[r], "x" + std::to_string(index + r),
+                         lines.starts.back());
+  }
+  const std::size_t listed = WriteOutline(
+      lines, "xs" + std::to_string(static_cast<int>(part.section.windows)),
+      FindingWords(fleet, part.columns, rows, lines.items), room, out);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::size_t link = index + std::min(r, listed);
+    for (std::size_t m : rows[r].machines) links[m] = link;
+  }
+  if (listed < rows.size()) {
+    WriteFindingsNotListed(part.section, rows, listed, index, out, errors);
+  }
+  index += rows.size();
+}
+
+std::vector<std::size_t> WriteMatrices(
+    const Fleet& fleet, const std::vector<WindowsSection>& sections,
+    const std::vector<std::size_t>& order, PageRoom& room, TextOutput& out,
+    TextOutput& errors) {
   out << "<h2 id=findings>Requirements by machine</h2>\n";
   WriteFindingsLegend(out);
-  std::string row;
+  std::vector<std::size_t> links(fleet.machines.size(), kNoLink);
+  std::size_t index = 0;
+  std::string text;
   for (const WindowsSection& section : sections) {
-    const std::vector<std::size_t> columns = ExposedIn(fleet, section, order);
-    const std::size_t rest = fleet.requirements.size() - columns.size();
+    FindingsSection part{fleet, section, ExposedIn(fleet, section, order), {}};
+    const std::size_t rest = fleet.requirements.size() - part.columns.size();
     out << "<h3>" << SectionName(section.windows) << ": "
-        << Plural(columns.size(), "requirement", "requirements")
+        << Plural(part.columns.size(), "requirement", "requirements")
         << " with exposed machines</h3>\n<p>Not drawn: "
         << Plural(rest, "requirement", "requirements")
         << " no machine of this Windows is exposed to.\n";
-    if (columns.empty()) continue;
-    const std::vector<std::uint32_t> shared =
-        SharedFixes(fleet, section, columns);
-    WriteFindingsHeader(fleet, columns, shared, out);
-    for (const PatchLevel& level : FindingRows(fleet, section, columns)) {
-      row.clear();
-      AppendFindingsRow(fleet, level, columns, shared, row);
-      out << row;
-    }
-    out << "</tbody></table></div>\n";
+    if (part.columns.empty()) continue;
+    part.shared = SharedFixes(fleet, section, part.columns);
+    text.clear();
+    WriteSectionFindings(part, room, index, links, text, errors);
+    out << text;
   }
+  return links;
 }
 
 }  // namespace
 
-void WriteFindings(const Fleet& fleet,
-                   const std::vector<WindowsSection>& sections,
-                   TextOutput& out) {
+std::vector<std::size_t> WriteFindings(
+    const Fleet& fleet, const std::vector<WindowsSection>& sections,
+    PageRoom& room, TextOutput& out, TextOutput& errors) {
   const std::vector<StateCounts> counts = CountStates(fleet);
   const std::vector<std::size_t> order = PageOrder(fleet, counts);
   out << "<h2 id=exposure>Exposure</h2>\n";
   WriteByWindows(fleet, sections, out);
   WriteRequirements(fleet, counts, order, out);
-  WriteMatrices(fleet, sections, order, out);
+  return WriteMatrices(fleet, sections, order, room, out, errors);
 }

@@ -11,6 +11,9 @@
 //   exposure, not of the catalog. A browser lays a matrix out only as it
 //   comes into view (content-visibility), so the page of a fleet judged
 //   by a thousand requirements opens about as fast as the page without.
+//   A matrix too large for the page (html_outline.h) is told as lines:
+//   the machines exposed alike at one service pack, and the requirements
+//   they are exposed to against a few common sets.
 #ifndef HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_
 #define HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_
 
@@ -19,11 +22,15 @@
 #include "files/text_output.h"
 #include "table/write/fleet.h"
 #include "table/write/fleet_groups.h"
+#include "table/write/html_outline.h"
 
 extern const char kFindingsStyle[];
 
-void WriteFindings(const Fleet& fleet,
-                   const std::vector<WindowsSection>& sections,
-                   TextOutput& out);
+// Returns by machine the number n of the element "x<n>" that tells its
+// findings (kNoLink where its Windows has no matrix). `errors`: which
+// findings the page does not list.
+std::vector<std::size_t> WriteFindings(
+    const Fleet& fleet, const std::vector<WindowsSection>& sections,
+    PageRoom& room, TextOutput& out, TextOutput& errors);
 
 #endif  // HOTFIXES_TABLE_WRITE_HTML_FINDINGS_H_

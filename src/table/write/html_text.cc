@@ -81,3 +81,23 @@ void AppendLevelRowStart(const Fleet& fleet, const PatchLevel& level,
   }
   row += "</details>";
 }
+
+void AppendLevelLineStart(const Fleet& fleet, const PatchLevel& level,
+                          std::string_view id, std::string& line) {
+  const FleetMachine& first = fleet.machines[level.machines[0]];
+  line.append("<li id=").append(id);
+  const std::string_view lineClass = StatusClass(first.status);
+  if (!lineClass.empty()) line.append(" class=").append(lineClass);
+  line += ">";
+  std::string label = first.release.ServicePackName();
+  if (label.empty() && first.release.known()) label = "no service pack";
+  if (!label.empty()) line.append("<b>").append(label).append("</b> ");
+  for (std::size_t i = 0; i < level.machines.size(); ++i) {
+    if (i > 0) line += ", ";
+    AppendHtmlEscaped(fleet.machines[level.machines[i]].machine, line);
+  }
+  if (first.status != ReportStatus::kComplete) {
+    line.append(" <i>").append(StatusName(first.status)).append("</i>");
+  }
+  line += ": ";
+}

@@ -6,9 +6,19 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "table/write/fleet.h"
 #include "table/write/fleet_groups.h"
+
+// Where the page tells each machine's patch level (the element of id
+// "l<n>") and, with a baseline, its findings ("x<n>"): a matrix' row, a
+// line of text, or the note where the lines stop.
+const std::size_t kNoLink = static_cast<std::size_t>(-1);
+struct MachineLinks {
+  std::vector<std::size_t> level;     // by machine
+  std::vector<std::size_t> findings;  // by machine; kNoLink for none
+};
 
 extern const char kPresentMark[];  // check mark
 extern const char kLackingMark[];  // ballot x
@@ -31,5 +41,10 @@ std::string Plural(std::size_t n, const char* one, const char* many);
 // `id` may be empty.
 void AppendLevelRowStart(const Fleet& fleet, const PatchLevel& level,
                          std::string_view id, std::string& row);
+
+// "<li id=ID class=STATUS><b>SP3</b> PC1, PC2: ", the start of a level's
+// line where its matrix is told as text: every machine named.
+void AppendLevelLineStart(const Fleet& fleet, const PatchLevel& level,
+                          std::string_view id, std::string& line);
 
 #endif  // HOTFIXES_TABLE_WRITE_HTML_TEXT_H_
