@@ -285,9 +285,8 @@ std::vector<LevelListing> Catalog::ListingsOf(const Bulletin& bulletin,
 std::string Catalog::SourceLines(const std::vector<const Update*>& updates) {
   std::vector<std::string> sources;
   for (const Update* update : updates) {
-    if (update->source.empty() ||
-        std::find(sources.begin(), sources.end(), update->source) !=
-            sources.end()) {
+    if (update->source.empty() || std::find(sources.begin(), sources.end(),
+                                            update->source) != sources.end()) {
       continue;
     }
     sources.push_back(update->source);
@@ -344,9 +343,8 @@ std::string Catalog::RequirementText(
   for (std::size_t i = 0; i < windowsList.size(); ++i) {
     std::vector<LevelListing> listings = named[i];
     AddFixes(bulletin, updates, windowsList[i], listings, chainsCut);
-    const std::vector<LevelRule> rules =
-        DecideLevels(windowsList[i], listings, bulletin.date,
-                     bulletin.levelsNamed);
+    const std::vector<LevelRule> rules = DecideLevels(
+        windowsList[i], listings, bulletin.date, bulletin.levelsNamed);
     for (const std::string& line : RuleLines(windowsList[i], rules)) {
       text += line + "\r\n";
     }
