@@ -26,7 +26,7 @@ can be compared with one recorded later:
   table_bench.py's fleet of overlapping sets;
 - for hotfixes-baseline: the 2017 workbook and the 2001-2008 excerpt (from
   ../shared/reference/bulletin-data beside the checkout, or --data), the
-  CSVs of baselines/data and tests/baseline/data.
+  CSVs of baselines/data and tests/auditor/baseline/data.
 
 Each program runs in WORK/inputs with relative paths, in every format
 (csv, wide, html, jsonl, changes), with and without --bom, --require,
@@ -279,8 +279,8 @@ def make_inputs(work, reports, data, first):
     if data is not None:
         for source in sorted(Path(data).parent.glob("*.xlsx")):
             shutil.copyfile(source, inputs / source.name)
-    for folder in (REPO / "baselines" / "data", REPO / "tests" / "baseline" /
-                   "data"):
+    for folder in (REPO / "baselines" / "data",
+                   REPO / "tests" / "auditor" / "baseline" / "data"):
         for source in sorted(folder.glob("*.csv")):
             shutil.copyfile(source, inputs / ("data-" + source.name))
     for name in CATALOGS + ["worm-bulletins.txt"]:

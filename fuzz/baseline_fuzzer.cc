@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "baseline/catalog/catalog.h"
-#include "baseline/read/bulletin_file.h"
-#include "files/text_output.h"
-#include "files/utf8.h"
+#include "auditor/baseline/catalog/catalog.h"
+#include "auditor/baseline/read/bulletin_file.h"
+#include "auditor/files/text_output.h"
+#include "auditor/table/judge/baseline.h"
+#include "auditor/text/utf8.h"
 #include "platform/platform-fake.h"
-#include "table/judge/baseline.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/utf8.h"
+#include "auditor/table/read/earlier_run.h"
+#include "auditor/table/read/report_times.h"
+#include "auditor/text/utf8.h"
 #include "platform/platform-fake.h"
-#include "table/read/earlier_run.h"
-#include "table/read/report_times.h"
 
 namespace {
 

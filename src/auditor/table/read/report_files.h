@@ -1,0 +1,47 @@
+// Reading: the files the command line names, and the report each holds.
+#ifndef HOTFIXES_AUDITOR_TABLE_READ_REPORT_FILES_H_
+#define HOTFIXES_AUDITOR_TABLE_READ_REPORT_FILES_H_
+
+#include <string>
+#include <vector>
+
+#include "auditor/files/text_output.h"
+#include "auditor/table/judge/baseline.h"
+#include "auditor/table/read/machine_report.h"
+#include "auditor/table/table_options.h"
+#include "auditor/vocabulary/hotfix_names.h"
+
+struct ReportFile {
+  std::string path;
+  std::string machine;  // UTF-8, every invisible character shown
+  std::string sortKey;  // the machine name with ASCII letters in upper case
+  bool link = false;    // a symbolic link found in a folder: not followed
+  bool hiddenCharacters = false;  // in the machine name
+};
+
+// A path as the messages show it: a file's name is the share's, and no
+// character of it may move or hide what standard error shows.
+std::string ShownPath(const std::string& path);
+
+// The lists the auditor names; a fault in one is a UsageError.
+RequiredHotfixes ReadRequiredHotfixes(const Options& options);
+// Every --baseline file as one baseline; standard error says which
+// requirements a later file replaced, and which files' titles held
+// characters now shown by their code points.
+Baseline ReadBaseline(const Options& options, TextOutput& errors);
+
+// Every report the paths name, in table order: by machine name without
+// regard to letter case. A path that is not there is a UsageError.
+std::vector<ReportFile> CollectReportFiles(const Options& options);
+
+// Says on standard error which files name one machine.
+void WarnAboutSharedNames(const std::vector<ReportFile>& files,
+                          TextOutput& errors);
+
+// The report of one file, as far as it can be read, every failure its
+// status (`bytes` and `text` are reused from file to file); true when the
+// file's name or content held characters now shown by their code points.
+bool ReadReport(const ReportFile& file, UINT codePage, std::string& bytes,
+                std::string& text, MachineReport& report);
+
+#endif  // HOTFIXES_AUDITOR_TABLE_READ_REPORT_FILES_H_
