@@ -91,7 +91,7 @@ void CheckConverted(const std::string& bytes, DateOrder order) {
   }
   out.Flush();
   const std::string& text = fake::Get().output;
-  Expect(text.size() <= Catalog::kLargestBaseline, "a baseline too large");
+  Expect(text.size() <= kLargestBaseline, "a baseline too large");
   Baseline baseline;
   Expect(baseline.Parse(text, "catalog.txt", error),
          "a baseline the table refuses: " + error);

@@ -3,11 +3,19 @@
 #ifndef HOTFIXES_AUDITOR_TEXT_ASCII_H_
 #define HOTFIXES_AUDITOR_TEXT_ASCII_H_
 
+#include <string>
 #include <string_view>
 #include <vector>
 
 inline char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// `text` with ASCII letters in upper case, every other byte as it is.
+inline std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = AsciiUpper(c);
+  return upper;
 }
 
 // `text` without the blanks, TABs and line ends around it.

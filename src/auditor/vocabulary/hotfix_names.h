@@ -1,5 +1,4 @@
-// Which fix a hotfix name stands for, which names satisfy which, and the
-// list of hotfixes every machine must have.
+// Which fix a hotfix name stands for, and which names satisfy which.
 //
 // The rule, said once here and used by baselines, --require, the page and
 // --since: Q or KB and the article's number are the fix (Q823980 is
@@ -19,9 +18,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "auditor/table/read/machine_report.h"
 
 // The form under which two names are one name: letters without case, and
 // an old article number "Q823980" as the "KB823980" it was renamed to.
@@ -69,26 +65,5 @@ std::string NotAHotfixName(std::string_view word);
 // Orders keys as a person reads them: runs of digits by their value, so
 // that KB999 comes before KB1000.
 bool HotfixKeyLess(const std::string& a, const std::string& b);
-
-// The hotfixes every machine must have, as the list file names them.
-class RequiredHotfixes {
- public:
-  // One name per line; blank lines and lines that start with '#' are
-  // ignored, blanks around a name too. A name given twice counts once. A
-  // line that is not one hotfix name returns false, with `error`
-  // "<fileName>:<line>: <what>" and the list left as it was.
-  bool Parse(std::string_view text, std::string_view fileName,
-             std::string& error);
-  const std::vector<std::string>& names() const { return names_; }
-  const std::vector<std::string>& keys() const { return keys_; }
-  bool empty() const { return names_.empty(); }
-  // The required names that no entry of the report satisfies, in list
-  // order.
-  std::vector<std::string> LackedBy(const MachineReport& report) const;
-
- private:
-  std::vector<std::string> names_;
-  std::vector<std::string> keys_;
-};
 
 #endif  // HOTFIXES_AUDITOR_VOCABULARY_HOTFIX_NAMES_H_

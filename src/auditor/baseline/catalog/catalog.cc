@@ -6,7 +6,9 @@
 
 #include "auditor/baseline/catalog/level_rules.h"
 #include "auditor/baseline/catalog/windows_levels.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/visible_text.h"
+#include "auditor/vocabulary/baseline_text.h"
 
 namespace {
 
@@ -17,16 +19,9 @@ const std::size_t kLongestKb = 9;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// One word of letters, digits and "-_.", as the table reads an ID.
-bool IsRequirementId(const std::string& id) {
-  if (id.empty() || id.size() > kLongestId) return false;
-  for (char c : id) {
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    if (!letter && !IsDigit(c) && c != '-' && c != '_' && c != '.') {
-      return false;
-    }
-  }
-  return true;
+// An ID as the table reads one, of a bulletin's length.
+bool IsBulletinId(const std::string& id) {
+  return id.size() <= kLongestId && IsRequirementId(id);
 }
 
 // "958687" (or "KB958687") as its digits; empty for anything else.
@@ -194,7 +189,7 @@ void Catalog::Add(const BulletinRow& row) {
     Count(LeftOut::kEarlierFile);
     return;
   }
-  if (!IsRequirementId(row.bulletinId)) {
+  if (!IsBulletinId(row.bulletinId)) {
     Count(LeftOut::kBadBulletinId);
     return;
   }
@@ -329,16 +324,13 @@ std::string Catalog::RequirementText(
     std::int64_t& chainsCut) const {
   std::string id = bulletin.id;
   if (onlyKb) id += "-KB" + *onlyKb;
-  std::string text = SourceLines(updates) + "[" + id + "] ";
   // "Critical: Vulnerability in ...", or the severity alone where the
   // data gives no title.
   const std::string severity = Visible(bulletin.severity);
-  const std::string title = Visible(bulletin.title);
-  text += severity;
-  if (!severity.empty() && !title.empty()) text += ": ";
-  text += title;
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  text += "\r\n";
+  std::string title = Visible(bulletin.title);
+  if (!severity.empty() && !title.empty()) title.insert(0, ": ");
+  std::string text =
+      SourceLines(updates) + RequirementLine(id, severity + title) + "\r\n";
   const std::vector<Windows>& windowsList = CatalogWindows();
   for (std::size_t i = 0; i < windowsList.size(); ++i) {
     std::vector<LevelListing> listings = named[i];

@@ -43,9 +43,6 @@ class Catalog : public BulletinRowSink {
   // The --component texts that took no row.
   std::vector<std::string> ComponentsTakingNothing() const;
 
-  // What hotfixes-table reads of a baseline at most.
-  static const std::size_t kLargestBaseline = std::size_t{64} << 20;
-
  private:
   // One update a bulletin's rows in use name for one product.
   struct Update {

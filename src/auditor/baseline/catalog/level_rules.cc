@@ -6,7 +6,7 @@
 
 namespace {
 
-bool AnyLowerIs(const std::vector<LevelRule>& decided, LevelOutcome outcome) {
+bool AnyLowerIs(const std::vector<LevelRule>& decided, RuleOutcome outcome) {
   for (const LevelRule& rule : decided) {
     if (rule.outcome == outcome) return true;
   }
@@ -19,51 +19,37 @@ bool AnyLowerIs(const std::vector<LevelRule>& decided, LevelOutcome outcome) {
 // that unlisted versions "are either past their support life cycle or
 // are not affected"; before, where the rows name the service packs of
 // each Windows, the same holds of the levels.
-LevelOutcome ByDate(Windows windows, int level, int date, bool levelsNamed,
-                    const std::vector<LevelRule>& lower) {
+RuleOutcome ByDate(Windows windows, int level, int date, bool levelsNamed,
+                   const std::vector<LevelRule>& lower) {
   const LevelDates dates = DatesOf(windows, level);
   if (dates.released > date) {
-    if (AnyLowerIs(lower, LevelOutcome::kFixes)) {
-      return LevelOutcome::kInServicePack;
+    if (AnyLowerIs(lower, RuleOutcome::kFixes)) {
+      return RuleOutcome::kInServicePack;
     }
-    if (AnyLowerIs(lower, LevelOutcome::kNotAffected)) {
-      return LevelOutcome::kNotAffected;
+    if (AnyLowerIs(lower, RuleOutcome::kNotAffected)) {
+      return RuleOutcome::kNotAffected;
     }
-    return LevelOutcome::kNone;
+    return RuleOutcome::kNone;
   }
   if (date < kFirstDayOfLevelLists && !levelsNamed) {
-    return LevelOutcome::kNone;
+    return RuleOutcome::kNone;
   }
   if (dates.endedAfter > 0 && date > dates.endedAfter) {
-    return LevelOutcome::kNoUpdate;
+    return RuleOutcome::kNoUpdate;
   }
   if (dates.existedBy > 0 && dates.existedBy <= date &&
       date <= dates.supportedUntil) {
-    return LevelOutcome::kNotAffected;
+    return RuleOutcome::kNotAffected;
   }
-  return LevelOutcome::kNone;
+  return RuleOutcome::kNone;
 }
 
-std::string LevelRange(int lowest, int highest) {
-  std::string range = "SP" + std::to_string(lowest);
-  if (highest != lowest) range += "-SP" + std::to_string(highest);
-  return range;
-}
-
-std::string OutcomeText(const LevelRule& rule) {
-  switch (rule.outcome) {
-    case LevelOutcome::kNoUpdate: return "no update";
-    case LevelOutcome::kNotAffected: return "not affected";
-    case LevelOutcome::kInServicePack: return "in service pack";
-    case LevelOutcome::kFixes:
-    case LevelOutcome::kNone: break;
-  }
-  std::string text;
-  for (const std::string& kb : rule.fixes) {
-    if (!text.empty()) text += ' ';
-    text += "KB" + kb;
-  }
-  return text;
+// The rule's hotfix names: "KB958687".
+std::vector<std::string> FixNames(const LevelRule& rule) {
+  std::vector<std::string> names;
+  names.reserve(rule.fixes.size());
+  for (const std::string& kb : rule.fixes) names.push_back("KB" + kb);
+  return names;
 }
 
 bool SameRule(const LevelRule& a, const LevelRule& b) {
@@ -80,10 +66,10 @@ std::vector<LevelRule> DecideLevels(Windows windows,
     const LevelListing& listing = listings[level];
     LevelRule rule;
     if (!listing.fixes.empty()) {
-      rule.outcome = LevelOutcome::kFixes;
+      rule.outcome = RuleOutcome::kFixes;
       rule.fixes = listing.fixes;
     } else if (listing.named) {
-      rule.outcome = LevelOutcome::kNotAffected;
+      rule.outcome = RuleOutcome::kNotAffected;
     } else if (!listing.unjudged && bulletinDate > 0) {
       rule.outcome = ByDate(windows, static_cast<int>(level), bulletinDate,
                             levelsNamed, decided);
@@ -103,11 +89,10 @@ std::vector<std::string> RuleLines(Windows windows,
            SameRule(levels[first], levels[last + 1])) {
       ++last;
     }
-    if (levels[first].outcome != LevelOutcome::kNone) {
-      lines.push_back(
-          std::string(WindowsName(windows)) + " " +
-          LevelRange(static_cast<int>(first), static_cast<int>(last)) + " " +
-          OutcomeText(levels[first]));
+    if (levels[first].outcome != RuleOutcome::kNone) {
+      lines.push_back(RuleLine(windows, static_cast<int>(first),
+                               static_cast<int>(last), levels[first].outcome,
+                               FixNames(levels[first])));
     }
     first = last + 1;
   }

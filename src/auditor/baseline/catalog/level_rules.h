@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "auditor/baseline/catalog/bulletin_dates.h"
+#include "auditor/vocabulary/baseline_text.h"
 #include "auditor/vocabulary/windows_release.h"
 
 // Bulletins before this day list products, not service packs: a level
@@ -29,17 +30,9 @@ struct LevelListing {
   bool unjudged = false;
 };
 
-enum class LevelOutcome {
-  kNone,  // no rule: not covered
-  kFixes,
-  kNoUpdate,
-  kNotAffected,
-  kInServicePack,
-};
-
 struct LevelRule {
-  LevelOutcome outcome = LevelOutcome::kNone;
-  std::vector<std::string> fixes;  // for kFixes
+  RuleOutcome outcome = RuleOutcome::kNone;
+  std::vector<std::string> fixes;  // KB numbers' digits, for kFixes
 };
 
 // One rule per level from 0 to HighestLevel(windows); `listings` has one

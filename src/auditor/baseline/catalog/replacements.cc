@@ -2,13 +2,7 @@
 
 #include <set>
 
-std::string UpperAscii(const std::string& text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
+#include "auditor/text/ascii.h"
 
 void Replacements::Add(std::size_t product, const std::string& bulletinId,
                        const std::string& kb,

@@ -42,7 +42,4 @@ class Replacements {
       byBulletin_;
 };
 
-// `text` with ASCII letters in upper case.
-std::string UpperAscii(const std::string& text);
-
 #endif  // HOTFIXES_AUDITOR_BASELINE_CATALOG_REPLACEMENTS_H_

@@ -1,141 +1,15 @@
 #include "auditor/table/judge/baseline.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "auditor/text/ascii.h"
 #include "auditor/text/visible_text.h"
+#include "auditor/vocabulary/baseline_text.h"
 #include "auditor/vocabulary/hotfix_names.h"
 
 namespace {
 
-const int kEveryLevel = INT_MAX;
-// Far above any service pack a Windows had: a larger number is a typing
-// error, not a level.
-const int kHighestLevel = 999;
 const std::string_view kServicePackHotfix = "service pack";
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = AsciiUpper(c);
-  return upper;
-}
-
-// The longest Windows name the rule starts with, whole words only, so
-// that "Windows XP x64" is not "Windows XP" with a fix named "x64".
-Windows WindowsNameAtStart(std::string_view rule, std::size_t& length) {
-  Windows found = Windows::kUnknown;
-  length = 0;
-  for (int i = 0; i < kWindowsCount; ++i) {
-    const std::string_view name = WindowsName(static_cast<Windows>(i));
-    if (name.empty() || name.size() <= length ||
-        !StartsWithNoCase(rule, name) ||
-        (rule.size() > name.size() && !IsBlank(rule[name.size()]))) {
-      continue;
-    }
-    found = static_cast<Windows>(i);
-    length = name.size();
-  }
-  return found;
-}
-
-// "SP4", "SP6a" (6): the level, taken off `text`.
-bool ReadLevel(std::string_view& text, int& level) {
-  if (!StartsWithNoCase(text, "SP")) return false;
-  text.remove_prefix(2);
-  std::size_t digits = 0;
-  level = 0;
-  while (digits < text.size() && IsDigit(text[digits])) {
-    if (level > kHighestLevel) return false;
-    level = level * 10 + (text[digits] - '0');
-    ++digits;
-  }
-  if (digits == 0 || level > kHighestLevel) return false;
-  text.remove_prefix(digits);
-  if (level == 6 && !text.empty() && AsciiUpper(text[0]) == 'A') {
-    text.remove_prefix(1);
-  }
-  return true;
-}
-
-// "SP4", "SP2-SP3", "SP2+".
-bool ReadRange(std::string_view text, int& lowest, int& highest) {
-  if (!ReadLevel(text, lowest)) return false;
-  highest = lowest;
-  if (text == "+") {
-    highest = kEveryLevel;
-    return true;
-  }
-  if (!text.empty() && text[0] == '-') {
-    text.remove_prefix(1);
-    if (!ReadLevel(text, highest) || highest < lowest) return false;
-  }
-  return text.empty();
-}
-
-bool IsPhrase(const std::vector<std::string_view>& words, std::size_t first,
-              const std::vector<std::string_view>& phrase) {
-  if (words.size() - first != phrase.size()) return false;
-  for (std::size_t i = 0; i < phrase.size(); ++i) {
-    if (!EqualsNoCase(words[first + i], phrase[i])) return false;
-  }
-  return true;
-}
-
-// The first words of "no update", "not affected", "in service pack".
-bool StartsAnOutcomePhrase(std::string_view word) {
-  return EqualsNoCase(word, "no") || EqualsNoCase(word, "not") ||
-         EqualsNoCase(word, "in");
-}
-
-bool IsLevel(std::string_view word) {
-  int level = 0;
-  return ReadLevel(word, level) && word.empty();
-}
-
-bool IsRequirementId(std::string_view id) {
-  return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-           (c >= 'a' && c <= 'z') || c == '-' || c == '_' || c == '.';
-  });
-}
-
-// The range that the first words make when their blanks are left out
-// ("SP2 - SP3", "SP2 SP3", "SP2- SP3", "SP2 -SP3", "SP2 +"), or "".
-std::string RangeWithoutBlanks(const std::vector<std::string_view>& words) {
-  const auto word = [&](std::size_t i) {
-    return i < words.size() ? words[i] : std::string_view();
-  };
-  const std::string first(word(0));
-  if (IsLevel(word(0))) {
-    if (word(1) == "+") return first + "+";
-    if (word(1) == "-" && IsLevel(word(2)))
-      return first + "-" + std::string(word(2));
-    if (IsLevel(word(1))) return first + "-" + std::string(word(1));
-    if (word(1).size() > 1 && word(1)[0] == '-' && IsLevel(word(1).substr(1))) {
-      return first + std::string(word(1));
-    }
-  }
-  if (first.size() > 1 && first.back() == '-' &&
-      IsLevel(word(0).substr(0, first.size() - 1)) && IsLevel(word(1))) {
-    return first + std::string(word(1));
-  }
-  return std::string();
-}
 
 }  // namespace
 
@@ -203,25 +77,19 @@ class Baseline::Reader {
   // "[ID] title"
   bool ReadRequirement(std::string_view line) {
     if (!EndRequirement()) return false;
-    const std::size_t close = line.find(']');
-    if (close == std::string_view::npos) {
-      return Fail(lineNumber_, "no ']' after the requirement's ID");
+    std::string_view id, titleText;
+    std::string problem;
+    if (!ReadRequirementLine(line, id, titleText, problem)) {
+      return Fail(lineNumber_, problem);
     }
-    const std::string_view id = Trimmed(line.substr(1, close - 1));
-    if (id.empty()) return Fail(lineNumber_, "requirement without an ID");
-    if (!IsRequirementId(id)) {
-      return Fail(lineNumber_, "requirement ID \"" + Visible(id) +
-                                   "\" is not one word of letters, digits "
-                                   "and \"-_.\"");
-    }
-    const std::string key = Upper(id);
+    const std::string key = UpperAscii(id);
     const auto first = idLines_.emplace(key, lineNumber_);
     if (!first.second) {
       return Fail(lineNumber_, "requirement " + std::string(id) +
                                    " given twice (first on line " +
                                    std::to_string(first.first->second) + ")");
     }
-    std::string title(Trimmed(line.substr(close + 1)));
+    std::string title(titleText);
     hiddenCharacters_ = ShowInvisibleCharacters(title) || hiddenCharacters_;
     StartRequirement(key, id, std::move(title));
     requirementLine_ = lineNumber_;
@@ -253,88 +121,20 @@ class Baseline::Reader {
     if (idLines_.empty()) {
       return Fail(lineNumber_, "rule before any requirement");
     }
-    std::size_t nameLength = 0;
-    const Windows windows = WindowsNameAtStart(line, nameLength);
-    if (windows == Windows::kUnknown) {
-      return Fail(lineNumber_,
-                  "unknown Windows name in \"" + Visible(line) + "\"");
-    }
-    const std::vector<std::string_view> words =
-        BlankSeparatedWords(line.substr(nameLength));
+    RuleText text;
+    std::string problem;
+    if (!ReadRuleLine(line, text, problem)) return Fail(lineNumber_, problem);
     Rule rule;
     rule.line = lineNumber_;
-    rule.highest = kEveryLevel;
-    std::size_t outcome = 0;
-    if (!words.empty() && StartsWithNoCase(words[0], "SP")) {
-      const std::string range = RangeWithoutBlanks(words);
-      if (!range.empty()) {
-        return Fail(lineNumber_, "a range is written without blanks: " + range);
-      }
-      if (!ReadRange(words[0], rule.lowest, rule.highest)) {
-        return Fail(lineNumber_,
-                    "bad service-pack range \"" + Visible(words[0]) + "\"");
-      }
-      outcome = 1;
+    rule.lowest = text.lowest;
+    rule.highest = text.highest;
+    rule.outcome = text.outcome;
+    for (std::string_view fix : text.fixes) {
+      rule.fixes.push_back(baseline_.FixIndex(HotfixKey(fix)));
+      if (!rule.fixText.empty()) rule.fixText += ' ';
+      rule.fixText.append(fix);
     }
-    if (outcome == words.size())
-      return Fail(lineNumber_, "rule without outcome");
-    if (!ReadOutcome(words, outcome, windows, rule)) return false;
-    return AddRule(windows, std::move(rule));
-  }
-
-  bool ReadOutcome(const std::vector<std::string_view>& words,
-                   std::size_t first, Windows windows, Rule& rule) {
-    if (IsPhrase(words, first, {"no", "update"})) {
-      rule.outcome = Outcome::kNoUpdate;
-    } else if (IsPhrase(words, first, {"not", "affected"})) {
-      rule.outcome = Outcome::kNotAffected;
-    } else if (IsPhrase(words, first, {"in", "service", "pack"})) {
-      rule.outcome = Outcome::kInServicePack;
-    } else {
-      for (std::size_t i = first; i < words.size(); ++i) {
-        if (!IsHotfixName(words[i])) {
-          return Fail(lineNumber_, MisplacedWord(words, i, first, windows));
-        }
-        rule.fixes.push_back(baseline_.FixIndex(HotfixKey(words[i])));
-        if (i > first) rule.fixText += ' ';
-        rule.fixText.append(words[i]);
-      }
-    }
-    return true;
-  }
-
-  // Why the word at `i`, where the outcome starts at `first`, has no
-  // place in the rule: what it likely meant, where that can be told.
-  static std::string MisplacedWord(const std::vector<std::string_view>& words,
-                                   std::size_t i, std::size_t first,
-                                   Windows windows) {
-    const std::string word = "\"" + Visible(words[i]) + "\"";
-    const std::string_view kOutcomes =
-        ": \"no update\", \"not affected\" and \"in service pack\" stand "
-        "alone after the range, without hotfixes or other words";
-    if (StartsAnOutcomePhrase(words[i])) {
-      std::string outcome;
-      for (std::size_t w = first; w < words.size(); ++w) {
-        outcome += (w > first ? " " : "") + Visible(words[w]);
-      }
-      return "\"" + outcome + "\"" + std::string(kOutcomes);
-    }
-    if (StartsWithNoCase(words[i], "SP") && words[i].size() > 2 &&
-        IsDigit(words[i][2])) {
-      return word +
-             ": the service-pack range comes right after the Windows "
-             "name";
-    }
-    const bool plainWord =
-        std::all_of(words[i].begin(), words[i].end(), [](char c) {
-          return IsDigit(c) || (AsciiUpper(c) >= 'A' && AsciiUpper(c) <= 'Z');
-        });
-    if (i == 0 && first == 0 && plainWord) {
-      return word + " after \"" + std::string(WindowsName(windows)) +
-             "\": a rule names the Windows as the table does, without its "
-             "edition (Server 2003 R2 and x64 Edition are Windows Server 2003)";
-    }
-    return NotAHotfixName(words[i]);
+    return AddRule(text.windows, std::move(rule));
   }
 
   bool AddRule(Windows windows, Rule rule) {
@@ -438,15 +238,17 @@ std::vector<const std::string*> Baseline::ListedFixes(
   return listed;
 }
 
-Verdict Baseline::FixedVerdict(const Rule& rule) {
-  switch (rule.outcome) {
-    case Outcome::kNoUpdate:
+Verdict Baseline::FixedVerdict(RuleOutcome outcome) {
+  switch (outcome) {
+    case RuleOutcome::kNone:
+      return Verdict{VerdictState::kNotCovered, std::string_view()};
+    case RuleOutcome::kNoUpdate:
       return Verdict{VerdictState::kNoUpdate, std::string_view()};
-    case Outcome::kNotAffected:
+    case RuleOutcome::kNotAffected:
       return Verdict{VerdictState::kNotAffected, std::string_view()};
-    case Outcome::kInServicePack:
+    case RuleOutcome::kInServicePack:
       return Verdict{VerdictState::kInstalled, kServicePackHotfix};
-    case Outcome::kFixes: break;
+    case RuleOutcome::kFixes: break;
   }
   return Verdict();
 }
@@ -494,17 +296,17 @@ const Baseline::LevelRules& Baseline::RulesAt(
   if (found != rulesAt_.end()) return found->second;
   LevelRules& level = rulesAt_[key];
   level.rule.assign(requirements_.size(), -1);
-  level.fixed.assign(requirements_.size(),
-                     Verdict{VerdictState::kNotCovered, std::string_view()});
+  level.fixed.assign(requirements_.size(), FixedVerdict(RuleOutcome::kNone));
   for (std::size_t i = 0; i < requirements_.size(); ++i) {
     const std::vector<Rule>& candidates = RulesFor(i, release.windows);
     for (std::size_t r = 0; r < candidates.size(); ++r) {
       if (release.servicePack >= candidates[r].lowest &&
           release.servicePack <= candidates[r].highest) {
         level.rule[i] = static_cast<int>(r);
-        level.fixed[i] = FixedVerdict(candidates[r]);
-        if (candidates[r].outcome == Outcome::kFixes)
+        level.fixed[i] = FixedVerdict(candidates[r].outcome);
+        if (candidates[r].outcome == RuleOutcome::kFixes) {
           level.byFixes.push_back(i);
+        }
         break;
       }
     }

@@ -1,21 +1,7 @@
 // The baseline: the requirements an auditor holds every machine to, each
 // with the hotfixes that satisfy it on which Windows and service pack,
-// and the verdict of one report on each of them.
-//
-// The file, UTF-8; '#' starts a comment line, blank lines are ignored:
-//
-//   [MS08-067] Server service
-//   Windows XP SP0-SP1             no update
-//   Windows XP SP2+                KB958644
-//
-// "[ID] title" starts a requirement (an ID is one word of letters, digits
-// and "-_."), its rules follow: a Windows name of WindowsName(), an
-// optional service-pack range (SP4, SP2-SP3, SP2+; SP0 is none, SP6a is 6;
-// without one: every level) and the outcome: hotfix names (IsHotfixName),
-// an entry that satisfies any of which (Satisfies) satisfies the rule, or
-// "no update", "not affected" or "in service pack". A rule is read whole or
-// refused: a word in the wrong place would otherwise become a fix no machine
-// has, or lose the range.
+// and the verdict of one report on each of them. Its text is
+// baseline_text.h's.
 #ifndef HOTFIXES_AUDITOR_TABLE_JUDGE_BASELINE_H_
 #define HOTFIXES_AUDITOR_TABLE_JUDGE_BASELINE_H_
 
@@ -28,6 +14,7 @@
 #include <vector>
 
 #include "auditor/table/read/machine_report.h"
+#include "auditor/vocabulary/baseline_text.h"
 #include "auditor/vocabulary/windows_release.h"
 
 enum class VerdictState {
@@ -93,11 +80,10 @@ class Baseline {
              std::vector<Verdict>& verdicts) const;
 
  private:
-  enum class Outcome { kFixes, kNoUpdate, kNotAffected, kInServicePack };
   struct Rule {
     int lowest = 0;
     int highest = 0;
-    Outcome outcome = Outcome::kFixes;
+    RuleOutcome outcome = RuleOutcome::kFixes;
     std::vector<std::size_t> fixes;  // into fixKeys_
     std::string fixText;             // the fixes as the file names them
     int line = 0;
@@ -112,8 +98,8 @@ class Baseline {
   // For each of fixKeys_, the entry of the report that names it, or null.
   std::vector<const std::string*> ListedFixes(
       const MachineReport& report) const;
-  // The verdict of a rule that does not name fixes.
-  static Verdict FixedVerdict(const Rule& rule);
+  // The verdict of an outcome that names no fixes (kNone: no rule).
+  static Verdict FixedVerdict(RuleOutcome outcome);
   // The verdict of a rule that names fixes, by the report's.
   static Verdict JudgeFixes(const Rule& rule,
                             const std::vector<const std::string*>& listed,

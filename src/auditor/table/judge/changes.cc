@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "auditor/vocabulary/hotfix_names.h"
+#include "auditor/vocabulary/machine_key.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "auditor/files/text_output.h"
 #include "auditor/table/judge/baseline.h"
+#include "auditor/table/judge/required_hotfixes.h"
 #include "auditor/table/read/machine_report.h"
-#include "auditor/vocabulary/hotfix_names.h"
 
 // What the table is judged by: a list of required hotfixes, or a
 // baseline, or neither.

@@ -11,6 +11,7 @@
 #include "auditor/table/read/report_times.h"
 #include "auditor/text/visible_text.h"
 #include "auditor/vocabulary/hotfix_names.h"
+#include "auditor/vocabulary/machine_key.h"
 
 namespace {
 
@@ -378,14 +379,6 @@ bool HotfixIndex::Find(const std::string& key, std::uint32_t& index) const {
   if (found == byKey_.end()) return false;
   index = found->second;
   return true;
-}
-
-std::string MachineKey(std::string_view machine) {
-  std::string key(machine);
-  for (char& c : key) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return key;
 }
 
 EarlierRun ReadEarlierRun(const std::string& path, const Options& options,

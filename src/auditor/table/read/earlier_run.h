@@ -64,7 +64,7 @@ class SharedParts {
 
 struct EarlierMachine {
   std::string machine;  // as shown
-  std::string key;      // ASCII letters in upper case: how names match
+  std::string key;      // MachineKey(machine)
   ReportStatus status = ReportStatus::kUnreadable;
   const std::string* os = nullptr;  // in the run's shared parts
   std::string reported;             // the newest of its reports
@@ -79,9 +79,6 @@ struct EarlierRun {
   std::vector<EarlierMachine> machines;  // by key
   SharedParts shared;
 };
-
-// The key machine names match by: ASCII letters in upper case.
-std::string MachineKey(std::string_view machine);
 
 // Reads EARLIER: a file of JSON Lines (its first byte, after a UTF-8
 // byte-order mark, is '{'), else a report file or a folder of reports,

@@ -8,6 +8,7 @@
 #include "auditor/table/read/report_parser.h"
 #include "auditor/text/text_decoding.h"
 #include "auditor/text/visible_text.h"
+#include "auditor/vocabulary/machine_key.h"
 
 namespace {
 
@@ -71,10 +72,7 @@ ReportFile MakeReportFile(const std::string& path, std::string name,
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   ReportFile file{path, Utf8Path(name), std::string(), link, false};
   file.hiddenCharacters = ShowInvisibleCharacters(file.machine);
-  file.sortKey = file.machine;
-  for (char& c : file.sortKey) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  file.sortKey = MachineKey(file.machine);
   return file;
 }
 

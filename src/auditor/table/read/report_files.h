@@ -7,14 +7,14 @@
 
 #include "auditor/files/text_output.h"
 #include "auditor/table/judge/baseline.h"
+#include "auditor/table/judge/required_hotfixes.h"
 #include "auditor/table/read/machine_report.h"
 #include "auditor/table/table_options.h"
-#include "auditor/vocabulary/hotfix_names.h"
 
 struct ReportFile {
   std::string path;
   std::string machine;  // UTF-8, every invisible character shown
-  std::string sortKey;  // the machine name with ASCII letters in upper case
+  std::string sortKey;  // MachineKey(machine)
   bool link = false;    // a symbolic link found in a folder: not followed
   bool hiddenCharacters = false;  // in the machine name
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "auditor/table/judge/baseline.h"
+#include "auditor/table/judge/required_hotfixes.h"
 #include "auditor/table/read/machine_report.h"
 #include "auditor/vocabulary/hotfix_names.h"
 
