@@ -50,11 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   fake::Reset();
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   fake::Get().files[kPath].bytes = bytes;
-  Options options;
   HotfixIndex index;
   EarlierRun run;
   try {
-    run = ReadEarlierRun(kPath, options, index);
+    run = ReadEarlierRun(kPath, 1252, index);
   } catch (const UsageError& error) {
     Expect(error.message.compare(0, sizeof kPath - 1, kPath) == 0,
            "a fault that does not name the file: " + error.message);

@@ -46,7 +46,7 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnd || argument.size() < 2 || argument[0] != '-') {
-      options.paths.push_back(argument);
+      options.read.paths.push_back(argument);
       continue;
     }
     if (argument == "--") {
@@ -62,11 +62,11 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
       continue;
     }
     if (argument == "--bom") {
-      options.byteOrderMark = true;
+      options.write.byteOrderMark = true;
       continue;
     }
     if (argument == "--exposed") {
-      options.exposedOnly = true;
+      options.write.exposedOnly = true;
       continue;
     }
     if (argument != "--format" && argument != "--require" &&
@@ -79,37 +79,41 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
     }
     const std::string& value = arguments[++i];
     if (argument == "--format") {
-      options.format = ParseFormat(value);
+      options.write.format = ParseFormat(value);
     } else if (argument == "--require") {
-      options.requireFile = value;
+      options.judge.requireFile = value;
     } else if (argument == "--baseline") {
-      options.baselineFiles.push_back(value);
+      options.judge.baselineFiles.push_back(value);
     } else if (argument == "--since") {
-      options.since.push_back(value);
+      options.read.since.push_back(value);
     } else if (argument == "--stale-after") {
-      options.staleAfterDays = ParseDays(value);
-    } else if (!ParseCodePage(value, options.codePage) ||
-               !platform::IsValidCodePage(options.codePage)) {
+      options.judge.staleAfterDays = ParseDays(value);
+    } else if (!ParseCodePage(value, options.read.codePage) ||
+               !platform::IsValidCodePage(options.read.codePage)) {
       throw UsageError{"unknown code page " + value};
     }
   }
-  if (!options.help && !options.version && options.paths.empty()) {
+  if (!options.help && !options.version && options.read.paths.empty()) {
     throw UsageError{"no report file or folder given"};
   }
-  if (options.byteOrderMark && options.format != Format::kCsv &&
-      options.format != Format::kWide && options.format != Format::kChanges) {
+  const WriteSettings& write = options.write;
+  if (write.byteOrderMark && write.format != Format::kCsv &&
+      write.format != Format::kWide && write.format != Format::kChanges) {
     throw UsageError{"--bom goes with the CSV only"};
   }
-  if (options.format == Format::kChanges && options.since.empty()) {
+  if (write.format == Format::kChanges && options.read.since.empty()) {
     throw UsageError{"--format changes needs --since"};
   }
-  if (!options.requireFile.empty() && !options.baselineFiles.empty()) {
+  if (!options.judge.requireFile.empty() &&
+      !options.judge.baselineFiles.empty()) {
     throw UsageError{"--require and --baseline do not go together"};
   }
-  if (options.exposedOnly &&
-      (options.baselineFiles.empty() || options.format != Format::kCsv)) {
+  if (write.exposedOnly &&
+      (options.judge.baselineFiles.empty() || write.format != Format::kCsv)) {
     throw UsageError{"--exposed goes with the CSV of a baseline only"};
   }
+  options.write.staleColumn = options.judge.staleAfterDays >= 0;
+  options.write.since = !options.read.since.empty();
   return options;
 }
 

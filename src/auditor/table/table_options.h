@@ -6,33 +6,18 @@
 #include <vector>
 
 #include "auditor/files/text_output.h"
-#include "platform/platform.h"
+#include "auditor/program/usage_error.h"
+#include "auditor/table/judge/judgement.h"
+#include "auditor/table/read/report_files.h"
+#include "auditor/table/write/table_writer.h"
 
-enum class Format {
-  kCsv,        // a row per hotfix entry, or per requirement
-  kHtml,       // the page a person looks at
-  kWide,       // a CSV row per machine, a column per hotfix or requirement
-  kJsonLines,  // a JSON object per machine and line
-  kChanges,    // a CSV row per change since an earlier audit, and detail
-};
-
+// The command line, as one settings value for each stage.
 struct Options {
-  Format format = Format::kCsv;
-  bool byteOrderMark = false;
-  std::string requireFile;
-  std::vector<std::string> baselineFiles;  // later ones replace earlier IDs
-  bool exposedOnly = false;  // the findings CSV's missing and no update rows
-  UINT codePage = 1252;
-  std::vector<std::string> paths;
-  std::vector<std::string> since;  // earlier audits, oldest first
-  int staleAfterDays = -1;         // -1: no report is stale
+  ReadSettings read;
+  JudgeSettings judge;
+  WriteSettings write;
   bool help = false;
   bool version = false;
-};
-
-// A bad command line or input that stops the run before the table.
-struct UsageError {
-  std::string message;
 };
 
 // The usage line, without its line end.

@@ -7,6 +7,7 @@
 #include "auditor/files/file_access.h"
 #include "auditor/table/judge/changes.h"
 #include "auditor/table/judge/judgement.h"
+#include "auditor/table/read/earlier_audits.h"
 #include "auditor/table/read/report_files.h"
 #include "auditor/table/read/report_times.h"
 #include "auditor/table/table_options.h"
@@ -19,11 +20,12 @@ namespace {
 // change handed to the writer in table order.
 class SinceRun {
  public:
-  SinceRun(const Options& options, const Judgement& judgement,
-           const EarlierAudits& earlier, const std::vector<ReportFile>& files,
-           TableWriter& writer, TextOutput& errors)
-      : earlier_(earlier), writer_(writer) {
-    if (options.since.empty()) return;
+  SinceRun(const ReadSettings& settings, const Judgement& judgement,
+           const EarlierAudits& earlier, const std::vector<AuditPoint>& audits,
+           const std::vector<ReportFile>& files, TableWriter& writer,
+           TextOutput& errors)
+      : earlier_(earlier), audits_(audits), writer_(writer) {
+    if (settings.since.empty()) return;
     tracker_ = std::make_unique<SinceTracker>(earlier.last, judgement.baseline,
                                               earlier.hotfixes, files, errors);
   }
@@ -45,7 +47,7 @@ class SinceRun {
   bool Finish(std::size_t files) {
     if (!tracker_) return false;
     Before(files);
-    std::vector<AuditPoint> audits = earlier_.points;
+    std::vector<AuditPoint> audits = audits_;
     audits.push_back(tracker_->Now(newest_));
     writer_.AddAudits(audits);
     return tracker_->anyGone();
@@ -53,6 +55,7 @@ class SinceRun {
 
  private:
   const EarlierAudits& earlier_;
+  const std::vector<AuditPoint>& audits_;  // the earlier ones
   TableWriter& writer_;
   std::unique_ptr<SinceTracker> tracker_;
   std::string newest_;
@@ -61,14 +64,17 @@ class SinceRun {
 // Reads, judges and writes each report in turn; returns the exit code.
 int WriteTable(const Options& options, const Judgement& judgement,
                const std::vector<ReportFile>& files, const std::string& newest,
-               const EarlierAudits& earlier, TextOutput& errors) {
+               const EarlierAudits& earlier,
+               const std::vector<AuditPoint>& audits, TextOutput& errors) {
   TextOutput table(STD_OUTPUT_HANDLE);
   const std::unique_ptr<TableWriter> writer =
-      MakeTableWriter(options, judgement, table, errors);
-  const StaleReports stale = options.staleAfterDays < 0
+      MakeTableWriter(options.write, judgement, table, errors);
+  const int staleAfterDays = options.judge.staleAfterDays;
+  const StaleReports stale = staleAfterDays < 0
                                  ? StaleReports()
-                                 : StaleReports(options.staleAfterDays, newest);
-  SinceRun since(options, judgement, earlier, files, *writer, errors);
+                                 : StaleReports(staleAfterDays, newest);
+  SinceRun since(options.read, judgement, earlier, audits, files, *writer,
+                 errors);
   bool problems = false, lacking = false;
   std::string bytes, text;
   MachineReport report;
@@ -76,7 +82,7 @@ int WriteTable(const Options& options, const Judgement& judgement,
   for (std::size_t i = 0; i < files.size(); ++i) {
     const ReportFile& file = files[i];
     since.Before(i);
-    if (ReadReport(file, options.codePage, bytes, text, report)) {
+    if (ReadReport(file, options.read.codePage, bytes, text, report)) {
       errors << "hotfixes-table: " << ShownPath(file.path)
              << ": characters that cannot be seen or that move text, shown"
                 " as <U+code point>\r\n";
@@ -120,19 +126,27 @@ int RunTable(const std::vector<std::string>& arguments) {
       out.Flush();
       return out.error() == 0 ? kTableComplete : kTableOutputFailed;
     }
-    const RequiredHotfixes required = ReadRequiredHotfixes(options);
-    const Baseline baseline = ReadBaseline(options, errors);
-    const std::vector<ReportFile> files = CollectReportFiles(options);
+    const RequiredHotfixes required = ReadRequiredHotfixes(options.judge);
+    const Baseline baseline = ReadBaseline(options.judge, errors);
+    const std::vector<ReportFile> files =
+        CollectReportFiles(options.read.paths);
     WarnAboutSharedNames(files, errors);
-    const EarlierAudits earlier = ReadEarlierAudits(options, baseline);
+    AuditCounter audits(options.read.since.size(), options.judge.staleAfterDays,
+                        baseline);
+    const EarlierAudits earlier =
+        ReadEarlierAudits(options.read, [&audits](const EarlierRun& run,
+                                                  const EarlierRun* previous,
+                                                  const HotfixIndex& hotfixes) {
+          audits.Count(run, previous, hotfixes);
+        });
     // The run's date, from the file system alone.
-    const std::string newest =
-        options.since.empty() && options.staleAfterDays < 0
-            ? std::string()
-            : NewestReportTime(files);
-    if (!options.since.empty()) CheckAuditOrder(earlier, newest);
+    const bool since = !options.read.since.empty();
+    const std::string newest = !since && options.judge.staleAfterDays < 0
+                                   ? std::string()
+                                   : NewestReportTime(files);
+    if (since) CheckAuditOrder(earlier, newest);
     return WriteTable(options, Judgement{required, baseline}, files, newest,
-                      earlier, errors);
+                      earlier, audits.points(), errors);
   } catch (const UsageError& error) {
     errors << "hotfixes-table: " << error.message << " (" << kTableUsage
            << ")\r\n";

@@ -153,11 +153,6 @@ void MergeInto(MachineReport& merged, const MachineReport& report) {
   }
 }
 
-// A time in a message: "none known" where there is none.
-std::string TimeOrNone(const std::string& time) {
-  return time.empty() ? std::string("none known") : time;
-}
-
 }  // namespace
 
 const char* ChangeKindName(ChangeKind kind) {
@@ -229,40 +224,14 @@ AuditPoint CountAudit(const EarlierRun& run, const EarlierRun* previous,
   return point;
 }
 
-EarlierAudits ReadEarlierAudits(const Options& options,
-                                const Baseline& baseline) {
-  EarlierAudits audits;
-  EarlierRun previous;
-  for (std::size_t i = 0; i < options.since.size(); ++i) {
-    EarlierRun run = ReadEarlierRun(options.since[i], options, audits.hotfixes);
-    if (i > 0 && run.newest < previous.newest) {
-      throw UsageError{run.source + ": its newest report (" +
-                       TimeOrNone(run.newest) + ") is older than that of " +
-                       previous.source + " (" + previous.newest +
-                       "), given before it: the audits in the wrong order? "
-                       "(--since, oldest first)"};
-    }
-    if (options.since.size() < 2) {
-      audits.points.push_back(AuditPoint{run.newest, 0, 0, 0, 0});
-    } else {
-      audits.points.push_back(CountAudit(run, i == 0 ? nullptr : &previous,
-                                         options.staleAfterDays, baseline,
-                                         audits.hotfixes));
-    }
-    previous = std::move(run);
+void AuditCounter::Count(const EarlierRun& run, const EarlierRun* previous,
+                         const HotfixIndex& hotfixes) {
+  if (audits_ < 2) {
+    points_.push_back(AuditPoint{run.newest, 0, 0, 0, 0});
+  } else {
+    points_.push_back(
+        CountAudit(run, previous, staleAfterDays_, baseline_, hotfixes));
   }
-  audits.last = std::move(previous);
-  return audits;
-}
-
-void CheckAuditOrder(const EarlierAudits& audits,
-                     const std::string& runNewest) {
-  const EarlierRun& earlier = audits.last;
-  if (runNewest.empty() || earlier.newest <= runNewest) return;
-  throw UsageError{earlier.source + ": its newest report (" + earlier.newest +
-                   ") is newer than this run's (" + runNewest +
-                   "): the two audits in the wrong order? (--since EARLIER "
-                   "takes the earlier one)"};
 }
 
 bool MarkStale(const StaleReports& stale, MachineReport& report,

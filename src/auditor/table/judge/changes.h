@@ -82,24 +82,23 @@ AuditPoint CountAudit(const EarlierRun& run, const EarlierRun* previous,
                       int staleAfterDays, const Baseline& baseline,
                       const HotfixIndex& hotfixes);
 
-// The earlier audits of --since, read and counted.
-struct EarlierAudits {
-  HotfixIndex hotfixes;  // of all of them
-  EarlierRun last;       // the newest, which the run is compared with
-  // Each audit as a point of the picture, oldest first; counted only when
-  // there are two or more, else the date alone.
-  std::vector<AuditPoint> points;
+// Each earlier audit of --since as a point of the picture, oldest first:
+// counted only when there are two or more, else the date alone.
+class AuditCounter {
+ public:
+  AuditCounter(std::size_t audits, int staleAfterDays, const Baseline& baseline)
+      : audits_(audits), staleAfterDays_(staleAfterDays), baseline_(baseline) {}
+  // As ReadEarlierAudits sees each.
+  void Count(const EarlierRun& run, const EarlierRun* previous,
+             const HotfixIndex& hotfixes);
+  const std::vector<AuditPoint>& points() const { return points_; }
+
+ private:
+  std::size_t audits_;
+  int staleAfterDays_;
+  const Baseline& baseline_;
+  std::vector<AuditPoint> points_;
 };
-
-// Reads every --since; a fault in one is a UsageError, and so is an audit
-// whose newest report is older than the one given before it.
-EarlierAudits ReadEarlierAudits(const Options& options,
-                                const Baseline& baseline);
-
-// A UsageError when the last earlier audit's newest report is newer than
-// `runNewest`, this run's (when known): the audits given the wrong way
-// round would show every machine that lost a hotfix as not refreshed.
-void CheckAuditOrder(const EarlierAudits& audits, const std::string& runNewest);
 
 // Sets `report.stale` and says so on standard error; true when stale.
 bool MarkStale(const StaleReports& stale, MachineReport& report,

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "auditor/table/read/report_files.h"
+
 namespace {
 
 // A line names this many IDs; four are named rather than three and
@@ -124,4 +126,29 @@ bool JudgeReport(const MachineReport& report,
   if (lacked.empty()) return false;
   ListLackedHotfixes(report, lacked, errors);
   return complete;
+}
+
+RequiredHotfixes ReadRequiredHotfixes(const JudgeSettings& settings) {
+  RequiredHotfixes required;
+  if (settings.requireFile.empty()) return required;
+  std::string error;
+  if (!required.Parse(ReadAuditorFile(settings.requireFile),
+                      ShownPath(settings.requireFile), error)) {
+    throw UsageError{error};
+  }
+  return required;
+}
+
+Baseline ReadBaseline(const JudgeSettings& settings, TextOutput& errors) {
+  Baseline baseline;
+  std::string error;
+  for (const std::string& path : settings.baselineFiles) {
+    if (!baseline.Add(ReadAuditorFile(path), ShownPath(path), error)) {
+      throw UsageError{error};
+    }
+  }
+  for (const std::string& note : baseline.ReadingNotes()) {
+    errors << "hotfixes-table: " << note << "\r\n";
+  }
+  return baseline;
 }

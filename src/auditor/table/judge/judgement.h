@@ -3,6 +3,7 @@
 #ifndef HOTFIXES_AUDITOR_TABLE_JUDGE_JUDGEMENT_H_
 #define HOTFIXES_AUDITOR_TABLE_JUDGE_JUDGEMENT_H_
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,12 +12,26 @@
 #include "auditor/table/judge/required_hotfixes.h"
 #include "auditor/table/read/machine_report.h"
 
+// What the judging stage takes of the command line.
+struct JudgeSettings {
+  std::string requireFile;                 // --require
+  std::vector<std::string> baselineFiles;  // --baseline, oldest first
+  int staleAfterDays = -1;  // --stale-after; -1: no report is stale
+};
+
 // What the table is judged by: a list of required hotfixes, or a
 // baseline, or neither.
 struct Judgement {
   const RequiredHotfixes& required;
   const Baseline& baseline;
 };
+
+// The list of --require, read; a fault in it is a UsageError.
+RequiredHotfixes ReadRequiredHotfixes(const JudgeSettings& settings);
+// Every --baseline file as one baseline; a fault in one is a UsageError.
+// Standard error says which requirements a later file replaced, and which
+// files' titles held characters now shown by their code points.
+Baseline ReadBaseline(const JudgeSettings& settings, TextOutput& errors);
 
 // How grave a requirement is, by the first word of its title, as a
 // catalog writes it ("Critical: ..."): 0 Critical, 1 Important,

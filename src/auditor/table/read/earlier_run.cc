@@ -270,16 +270,13 @@ std::vector<EarlierMachine> ReadJsonLines(LineReader& reader,
 }
 
 std::vector<EarlierMachine> ReadCollection(const std::string& path,
-                                           const Options& options,
-                                           HotfixIndex& index,
+                                           UINT codePage, HotfixIndex& index,
                                            SharedParts& shared) {
-  Options collection = options;
-  collection.paths.assign(1, path);
   std::vector<EarlierMachine> machines;
   std::string bytes, text;
   MachineReport report;
-  for (const ReportFile& file : CollectReportFiles(collection)) {
-    ReadReport(file, options.codePage, bytes, text, report);
+  for (const ReportFile& file : CollectReportFiles({path})) {
+    ReadReport(file, codePage, bytes, text, report);
     EarlierMachine machine;
     machine.machine = report.machine;
     machine.key = file.sortKey;
@@ -329,15 +326,14 @@ std::vector<EarlierMachine> MergedByName(std::vector<EarlierMachine> all,
 
 std::vector<EarlierMachine> ReadEarlierFile(const std::string& path,
                                             const std::string& shown,
-                                            const Options& options,
-                                            HotfixIndex& index,
+                                            UINT codePage, HotfixIndex& index,
                                             SharedParts& shared) {
   LineReader reader(path, shown);
   const std::size_t mark = sizeof kByteOrderMark - 1;
   if (reader.Peek(mark) == kByteOrderMark) reader.Skip(mark);
   const std::string_view first = reader.Peek(1);
   if (first == "{") return ReadJsonLines(reader, shown, index, shared);
-  if (EndsWithTxt(path)) return ReadCollection(path, options, index, shared);
+  if (EndsWithTxt(path)) return ReadCollection(path, codePage, index, shared);
   if (first.empty()) {
     throw UsageError{shown + ": empty, no earlier run's JSON Lines"};
   }
@@ -381,7 +377,7 @@ bool HotfixIndex::Find(const std::string& key, std::uint32_t& index) const {
   return true;
 }
 
-EarlierRun ReadEarlierRun(const std::string& path, const Options& options,
+EarlierRun ReadEarlierRun(const std::string& path, UINT codePage,
                           HotfixIndex& hotfixes) {
   EarlierRun run;
   run.source = ShownPath(path);
@@ -391,11 +387,11 @@ EarlierRun ReadEarlierRun(const std::string& path, const Options& options,
       throw UsageError{run.source + ": " + DescribeSystemError(error)};
     case PathKind::kFolder:
       run.machines = MergedByName(
-          ReadCollection(path, options, hotfixes, run.shared), run.shared);
+          ReadCollection(path, codePage, hotfixes, run.shared), run.shared);
       break;
     case PathKind::kFile:
       run.machines = MergedByName(
-          ReadEarlierFile(path, run.source, options, hotfixes, run.shared),
+          ReadEarlierFile(path, run.source, codePage, hotfixes, run.shared),
           run.shared);
       break;
   }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "auditor/table/read/machine_report.h"
-#include "auditor/table/table_options.h"
+#include "platform/platform.h"
 
 // Every hotfix the audits name, once per HotfixKey: a fleet has a few
 // hundred, its machines a hundred each, so machines hold their numbers.
@@ -82,10 +82,10 @@ struct EarlierRun {
 
 // Reads EARLIER: a file of JSON Lines (its first byte, after a UTF-8
 // byte-order mark, is '{'), else a report file or a folder of reports,
-// read as PATH is (in `options`' code page). A machine's line of status
+// read as PATH is (in `codePage`). A machine's line of status
 // "gone" is no machine of that audit. Several reports or lines of one name
 // become one machine with all their hotfixes.
-EarlierRun ReadEarlierRun(const std::string& path, const Options& options,
+EarlierRun ReadEarlierRun(const std::string& path, UINT codePage,
                           HotfixIndex& hotfixes);
 
 #endif  // HOTFIXES_AUDITOR_TABLE_READ_EARLIER_RUN_H_

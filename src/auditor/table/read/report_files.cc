@@ -8,6 +8,7 @@
 #include "auditor/table/read/report_parser.h"
 #include "auditor/text/text_decoding.h"
 #include "auditor/text/visible_text.h"
+#include "auditor/vocabulary/baseline_text.h"
 #include "auditor/vocabulary/machine_key.h"
 
 namespace {
@@ -20,38 +21,6 @@ const std::uint64_t kLargestReport = 16u << 20;
 std::string Utf8Path(const std::string& path) {
   std::string text;
   if (!AppendAnsiAsUtf8(path.data(), path.size(), CP_ACP, text)) return path;
-  return text;
-}
-
-// Room for the largest baseline hotfixes-baseline writes: every bulletin
-// of 2001 to 2017 with every component and every level is a few MiB of
-// text, and an auditor's own lists are far smaller. The margin is for a
-// catalog of more data than that (more components, longer titles, UTF-16)
-// while a file of anything else is still refused before it is decoded.
-const std::uint64_t kLargestAuditorFile = 64u << 20;
-
-// The text of a file the auditor names (a baseline, a list): UTF-8 or
-// UTF-16, whatever code page the reports are in.
-std::string ReadAuditorFile(const std::string& path) {
-  std::string bytes, text;
-  FileFacts facts;
-  DWORD error = 0;
-  const std::string shown = ShownPath(path);
-  switch (ReadWholeFile(path, kLargestAuditorFile, bytes, facts, error)) {
-    case ReadResult::kFailed:
-      throw UsageError{"cannot read " + shown + ": " +
-                       DescribeSystemError(error)};
-    case ReadResult::kTooLarge:
-      throw UsageError{"cannot read " + shown +
-                       ": larger than 64 MiB, the most a baseline or a list "
-                       "of hotfixes may hold"};
-    case ReadResult::kRead: break;
-  }
-  TextFault fault;
-  if (!DecodeAuditorText(bytes, text, fault)) {
-    throw UsageError{shown + ":" + std::to_string(fault.line) + ": " +
-                     fault.what};
-  }
   return text;
 }
 
@@ -123,40 +92,43 @@ void ReadReportFile(const ReportFile& file, UINT codePage, std::string& bytes,
   }
 }
 
+// A baseline, which is the largest file an auditor names: an own list of
+// hotfixes is far smaller.
+const std::uint64_t kLargestAuditorFile = kLargestBaseline;
+
 }  // namespace
 
 std::string ShownPath(const std::string& path) {
   return Visible(Utf8Path(path));
 }
 
-RequiredHotfixes ReadRequiredHotfixes(const Options& options) {
-  RequiredHotfixes required;
-  if (options.requireFile.empty()) return required;
-  std::string error;
-  if (!required.Parse(ReadAuditorFile(options.requireFile),
-                      ShownPath(options.requireFile), error)) {
-    throw UsageError{error};
+std::string ReadAuditorFile(const std::string& path) {
+  std::string bytes, text;
+  FileFacts facts;
+  DWORD error = 0;
+  const std::string shown = ShownPath(path);
+  switch (ReadWholeFile(path, kLargestAuditorFile, bytes, facts, error)) {
+    case ReadResult::kFailed:
+      throw UsageError{"cannot read " + shown + ": " +
+                       DescribeSystemError(error)};
+    case ReadResult::kTooLarge:
+      throw UsageError{"cannot read " + shown +
+                       ": larger than 64 MiB, the most a baseline or a list "
+                       "of hotfixes may hold"};
+    case ReadResult::kRead: break;
   }
-  return required;
+  TextFault fault;
+  if (!DecodeAuditorText(bytes, text, fault)) {
+    throw UsageError{shown + ":" + std::to_string(fault.line) + ": " +
+                     fault.what};
+  }
+  return text;
 }
 
-Baseline ReadBaseline(const Options& options, TextOutput& errors) {
-  Baseline baseline;
-  std::string error;
-  for (const std::string& path : options.baselineFiles) {
-    if (!baseline.Add(ReadAuditorFile(path), ShownPath(path), error)) {
-      throw UsageError{error};
-    }
-  }
-  for (const std::string& note : baseline.ReadingNotes()) {
-    errors << "hotfixes-table: " << note << "\r\n";
-  }
-  return baseline;
-}
-
-std::vector<ReportFile> CollectReportFiles(const Options& options) {
+std::vector<ReportFile> CollectReportFiles(
+    const std::vector<std::string>& paths) {
   std::vector<ReportFile> files;
-  for (const std::string& path : options.paths) {
+  for (const std::string& path : paths) {
     DWORD error = 0;
     switch (KindOfPath(path, error)) {
       case PathKind::kMissing:

@@ -6,10 +6,16 @@
 #include <vector>
 
 #include "auditor/files/text_output.h"
-#include "auditor/table/judge/baseline.h"
-#include "auditor/table/judge/required_hotfixes.h"
+#include "auditor/program/usage_error.h"
 #include "auditor/table/read/machine_report.h"
-#include "auditor/table/table_options.h"
+#include "platform/platform.h"
+
+// What the reading stage takes of the command line.
+struct ReadSettings {
+  std::vector<std::string> paths;  // PATH...: report files and folders
+  UINT codePage = 1252;            // --codepage: the reports'
+  std::vector<std::string> since;  // --since: earlier audits, oldest first
+};
 
 struct ReportFile {
   std::string path;
@@ -23,16 +29,15 @@ struct ReportFile {
 // character of it may move or hide what standard error shows.
 std::string ShownPath(const std::string& path);
 
-// The lists the auditor names; a fault in one is a UsageError.
-RequiredHotfixes ReadRequiredHotfixes(const Options& options);
-// Every --baseline file as one baseline; standard error says which
-// requirements a later file replaced, and which files' titles held
-// characters now shown by their code points.
-Baseline ReadBaseline(const Options& options, TextOutput& errors);
+// The text of a file the auditor names (a baseline, a list of hotfixes):
+// UTF-8 or UTF-16, whatever code page the reports are in. A file that
+// cannot be read, or is no such text, is a UsageError.
+std::string ReadAuditorFile(const std::string& path);
 
 // Every report the paths name, in table order: by machine name without
 // regard to letter case. A path that is not there is a UsageError.
-std::vector<ReportFile> CollectReportFiles(const Options& options);
+std::vector<ReportFile> CollectReportFiles(
+    const std::vector<std::string>& paths);
 
 // Says on standard error which files name one machine.
 void WarnAboutSharedNames(const std::vector<ReportFile>& files,

@@ -16,13 +16,14 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 class CsvWriter : public TableWriter {
  public:
-  CsvWriter(const Options& options, const Baseline& baseline, TextOutput& out)
+  CsvWriter(const WriteSettings& settings, const Baseline& baseline,
+            TextOutput& out)
       : baseline_(baseline),
         requirements_(CsvRequirementFields(baseline)),
-        exposedOnly_(options.exposedOnly),
-        stale_(options.staleAfterDays >= 0),
+        exposedOnly_(settings.exposedOnly),
+        stale_(settings.staleColumn),
         out_(out) {
-    if (options.byteOrderMark) out_ << kByteOrderMark;
+    if (settings.byteOrderMark) out_ << kByteOrderMark;
     if (baseline_.empty()) {
       WriteCsvHeader(out_, stale_);
     } else {
@@ -51,11 +52,11 @@ class CsvWriter : public TableWriter {
 // report.
 class JsonLinesWriter : public TableWriter {
  public:
-  JsonLinesWriter(const Options& options, const Baseline& baseline,
+  JsonLinesWriter(const WriteSettings& settings, const Baseline& baseline,
                   TextOutput& out)
       : baseline_(baseline),
-        stale_(options.staleAfterDays >= 0),
-        since_(!options.since.empty()),
+        stale_(settings.staleColumn),
+        since_(settings.since),
         out_(out) {}
   void Add(const MachineReport& report, const WindowsRelease& release,
            const std::vector<Verdict>& verdicts) override {
@@ -91,10 +92,10 @@ class JsonLinesWriter : public TableWriter {
 
 class ChangesWriter : public TableWriter {
  public:
-  ChangesWriter(const Options& options, const Baseline& baseline,
+  ChangesWriter(const WriteSettings& settings, const Baseline& baseline,
                 TextOutput& out)
-      : baseline_(baseline), stale_(options.staleAfterDays >= 0), out_(out) {
-    if (options.byteOrderMark) out_ << kByteOrderMark;
+      : baseline_(baseline), stale_(settings.staleColumn), out_(out) {
+    if (settings.byteOrderMark) out_ << kByteOrderMark;
     WriteChangesHeader(stale_, out_);
   }
   void Add(const MachineReport&, const WindowsRelease&,
@@ -113,12 +114,12 @@ class ChangesWriter : public TableWriter {
 // is kept as what they show of it.
 class FleetWriter : public TableWriter {
  public:
-  FleetWriter(const Options& options, const Judgement& judgement,
+  FleetWriter(const WriteSettings& settings, const Judgement& judgement,
               TextOutput& out, TextOutput& errors)
       : fleet_(judgement.required, judgement.baseline),
-        format_(options.format),
-        byteOrderMark_(options.byteOrderMark),
-        stale_(options.staleAfterDays >= 0),
+        format_(settings.format),
+        byteOrderMark_(settings.byteOrderMark),
+        stale_(settings.staleColumn),
         out_(out),
         errors_(errors) {}
   void Add(const MachineReport& report, const WindowsRelease& release,
@@ -152,20 +153,20 @@ class FleetWriter : public TableWriter {
 
 }  // namespace
 
-std::unique_ptr<TableWriter> MakeTableWriter(const Options& options,
+std::unique_ptr<TableWriter> MakeTableWriter(const WriteSettings& settings,
                                              const Judgement& judgement,
                                              TextOutput& out,
                                              TextOutput& errors) {
-  switch (options.format) {
+  switch (settings.format) {
     case Format::kCsv:
-      return std::make_unique<CsvWriter>(options, judgement.baseline, out);
+      return std::make_unique<CsvWriter>(settings, judgement.baseline, out);
     case Format::kJsonLines:
-      return std::make_unique<JsonLinesWriter>(options, judgement.baseline,
+      return std::make_unique<JsonLinesWriter>(settings, judgement.baseline,
                                                out);
     case Format::kChanges:
-      return std::make_unique<ChangesWriter>(options, judgement.baseline, out);
+      return std::make_unique<ChangesWriter>(settings, judgement.baseline, out);
     case Format::kHtml:
     case Format::kWide: break;
   }
-  return std::make_unique<FleetWriter>(options, judgement, out, errors);
+  return std::make_unique<FleetWriter>(settings, judgement, out, errors);
 }

@@ -11,8 +11,25 @@
 #include "auditor/table/judge/changes.h"
 #include "auditor/table/judge/judgement.h"
 #include "auditor/table/read/machine_report.h"
-#include "auditor/table/table_options.h"
 #include "auditor/vocabulary/windows_release.h"
+
+enum class Format {
+  kCsv,        // a row per hotfix entry, or per requirement
+  kHtml,       // the page a person looks at
+  kWide,       // a CSV row per machine, a column per hotfix or requirement
+  kJsonLines,  // a JSON object per machine and line
+  kChanges,    // a CSV row per change since an earlier audit, and detail
+};
+
+// What the writing stage takes of the command line.
+struct WriteSettings {
+  Format format = Format::kCsv;  // --format
+  bool byteOrderMark = false;    // --bom
+  bool exposedOnly = false;      // --exposed: the findings CSV's missing and no
+                                 // update rows
+  bool staleColumn = false;      // --stale-after: whether each report is stale
+  bool since = false;            // --since: each machine's change
+};
 
 class TableWriter {
  public:
@@ -32,7 +49,7 @@ class TableWriter {
 };
 
 // `errors`: where a table says what it leaves out or folds.
-std::unique_ptr<TableWriter> MakeTableWriter(const Options& options,
+std::unique_ptr<TableWriter> MakeTableWriter(const WriteSettings& settings,
                                              const Judgement& judgement,
                                              TextOutput& out,
                                              TextOutput& errors);
