@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "auditor/text/ascii.h"
 #include "auditor/text/utf8.h"
 
 namespace {
@@ -54,10 +55,6 @@ void AppendUtf16LeBytesAsUtf8(const char* bytes, std::size_t size,
                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
   }
   AppendUtf16AsUtf8(units.data(), units.size(), out);
-}
-
-bool StartsWith(const std::string& bytes, const char* mark) {
-  return bytes.compare(0, std::strlen(mark), mark) == 0;
 }
 
 std::size_t LineAt(const char* text, std::size_t at) {

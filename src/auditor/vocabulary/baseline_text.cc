@@ -23,20 +23,6 @@ const OutcomePhrase kOutcomePhrases[] = {
     {RuleOutcome::kInServicePack, {"in", "service", "pack"}},
 };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::string LevelRange(int lowest, int highest) {
   std::string range = "SP" + std::to_string(lowest);
   if (highest == kEveryLevel) return range + "+";
@@ -163,9 +149,7 @@ std::string MisplacedWord(const std::vector<std::string_view>& words,
            "name";
   }
   const bool plainWord =
-      std::all_of(words[i].begin(), words[i].end(), [](char c) {
-        return IsDigit(c) || (AsciiUpper(c) >= 'A' && AsciiUpper(c) <= 'Z');
-      });
+      std::all_of(words[i].begin(), words[i].end(), IsLetterOrDigit);
   if (i == 0 && first == 0 && plainWord) {
     return word + " after \"" + std::string(WindowsName(windows)) +
            "\": a rule names the Windows as the table does, without its "
@@ -215,12 +199,7 @@ std::string OutcomeText(RuleOutcome outcome,
 
 }  // namespace
 
-bool IsRequirementId(std::string_view id) {
-  return !id.empty() && std::all_of(id.begin(), id.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-           (c >= 'a' && c <= 'z') || c == '-' || c == '_' || c == '.';
-  });
-}
+bool IsRequirementId(std::string_view id) { return IsPlainWord(id); }
 
 std::string RequirementLine(std::string_view id, std::string_view title) {
   std::string line = "[" + std::string(id) + "] " + std::string(title);

@@ -8,13 +8,6 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool IsLetterOrDigit(char c) {
-  const char upper = AsciiUpper(c);
-  return IsDigit(c) || (upper >= 'A' && upper <= 'Z');
-}
-
 // How many of `text`'s first characters satisfy `is`.
 template <typename Predicate>
 std::size_t SpanOf(std::string_view text, Predicate is) {

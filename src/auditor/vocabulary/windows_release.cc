@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "auditor/text/ascii.h"
+
 namespace {
 
 const char* const kWindowsNames[kWindowsCount] = {
@@ -96,37 +98,6 @@ struct Level {
   int servicePack = 0;
   bool sp6a = false;
 };
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
-  }
-  return true;
-}
-
-std::size_t FindNoCase(std::string_view text, std::string_view part) {
-  for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
-    if (StartsWithNoCase(text.substr(i), part)) return i;
-  }
-  return std::string_view::npos;
-}
-
-bool ReadPrefix(std::string_view& text, std::string_view prefix) {
-  if (!StartsWith(text, prefix)) return false;
-  text.remove_prefix(prefix.size());
-  return true;
-}
 
 // A decimal number as "%d" prints a 32-bit one, taken off `text`.
 bool ReadNumber(std::string_view& text, long long& number) {

@@ -19,6 +19,7 @@
 #include "auditor/baseline/read/bulletin_cells.h"
 #include "auditor/baseline/read/read_failure.h"
 #include "auditor/baseline/read/xlsx_workbook.h"
+#include "auditor/text/ascii.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ class CsvWriter : public SheetRowSink {
   void FindDateColumn(const std::vector<std::string_view>& cells) {
     for (std::size_t i = 0; i < cells.size(); ++i) {
       std::string words;
-      for (char c : TrimBlanks(cells[i])) {
+      for (char c : Trimmed(cells[i])) {
         words += (c == '\n' || c == '\r') ? ' ' : c;
       }
       if (words == "Date Posted") dateColumn_ = i;

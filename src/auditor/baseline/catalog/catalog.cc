@@ -17,8 +17,6 @@ const std::size_t kLongestId = 40;
 // KB numbers have up to seven digits; more is no KB.
 const std::size_t kLongestKb = 9;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // An ID as the table reads one, of a bulletin's length.
 bool IsBulletinId(const std::string& id) {
   return id.size() <= kLongestId && IsRequirementId(id);
@@ -27,30 +25,10 @@ bool IsBulletinId(const std::string& id) {
 // "958687" (or "KB958687") as its digits; empty for anything else.
 std::string KbDigits(const std::string& text) {
   std::string digits = text;
-  if (digits.size() > 2 && (digits[0] == 'K' || digits[0] == 'k') &&
-      (digits[1] == 'B' || digits[1] == 'b')) {
-    digits.erase(0, 2);
-  }
-  if (digits.empty() || digits.size() > kLongestKb ||
-      !std::all_of(digits.begin(), digits.end(), IsDigit)) {
-    return std::string();
-  }
+  if (digits.size() > 2 && StartsWithNoCase(digits, "KB")) digits.erase(0, 2);
+  if (digits.size() > kLongestKb || !IsDigits(digits)) return std::string();
   return digits;
 }
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
-  }
-  return true;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Whether the --component text `asked` takes the Affected Component
 // `component`: it starts the name, and ends where a word of it ends, so

@@ -2,24 +2,12 @@
 
 #include <vector>
 
+#include "auditor/text/ascii.h"
+
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
-}
-
-bool ReadPrefix(std::string_view& text, std::string_view prefix) {
-  if (text.substr(0, prefix.size()) != prefix) return false;
-  text.remove_prefix(prefix.size());
-  return true;
 }
 
 // Windows from Vista on, by how their names start.
@@ -160,7 +148,7 @@ std::string WithoutWords(std::string_view key, std::string_view words) {
 std::string ProductKey(std::string_view affectedProduct) {
   std::string key;
   for (char c : affectedProduct) {
-    if (IsBlank(c)) {
+    if (IsSpace(c)) {
       if (!key.empty() && key.back() != ' ') key += ' ';
     } else {
       key += AsciiLower(c);

@@ -3,16 +3,9 @@
 #include <cstdint>
 
 #include "auditor/files/civil_dates.h"
+#include "auditor/text/ascii.h"
 
 namespace {
-
-bool IsDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
 
 // A number of at most `most` digits.
 bool ParseNumber(std::string_view text, std::size_t most, int& value) {
@@ -55,7 +48,7 @@ std::vector<std::string_view> SplitTrimmed(std::string_view text,
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find_first_of(separators, start);
-    parts.push_back(TrimBlanks(text.substr(start, end - start)));
+    parts.push_back(Trimmed(text.substr(start, end - start)));
     if (end == std::string_view::npos) return parts;
     start = end + 1;
   }
@@ -64,10 +57,7 @@ std::vector<std::string_view> SplitTrimmed(std::string_view text,
 // "MS08-063": letters, digits, a dash and digits.
 bool IsBulletinName(std::string_view text) {
   std::size_t i = 0;
-  while (i < text.size() && ((text[i] >= 'A' && text[i] <= 'Z') ||
-                             (text[i] >= 'a' && text[i] <= 'z'))) {
-    ++i;
-  }
+  while (i < text.size() && IsLetter(text[i])) ++i;
   const std::size_t dash = text.find('-', i);
   return i > 0 && dash != std::string_view::npos &&
          IsDigits(text.substr(i, dash - i)) && IsDigits(text.substr(dash + 1));
@@ -76,7 +66,7 @@ bool IsBulletinName(std::string_view text) {
 bool ParseReplacedItem(std::string_view item,
                        std::vector<ReplacedUpdate>& items) {
   const std::size_t open = item.find('[');
-  const std::string bulletin(TrimBlanks(item.substr(0, open)));
+  const std::string bulletin(Trimmed(item.substr(0, open)));
   if (!IsBulletinName(bulletin)) return false;
   if (open == std::string_view::npos) {
     items.push_back({bulletin, std::string()});
@@ -92,23 +82,6 @@ bool ParseReplacedItem(std::string_view item,
 }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-  const char kBlanks[] = " \t\r\n";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return std::string_view();
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool IsOneWord(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    const bool digit = c >= '0' && c <= '9';
-    if (!letter && !digit && c != '-' && c != '_' && c != '.') return false;
-  }
-  return true;
-}
 
 bool ReadSlashDate(std::string_view text, int& dayFirst, int& monthFirst) {
   const std::vector<std::string_view> parts = SplitTrimmed(text, "/");
@@ -173,7 +146,7 @@ bool ParseSupersedes(std::string_view text, std::vector<ReplacedUpdate>& items,
       if (text[i] == ']') --depth;
       if (text[i] != ',' || depth != 0) continue;
     }
-    const std::string_view item = TrimBlanks(text.substr(start, i - start));
+    const std::string_view item = Trimmed(text.substr(start, i - start));
     start = i + 1;
     if (item.empty()) continue;  // "A[1], " and the like
     if (!ParseReplacedItem(item, items)) {

@@ -9,12 +9,6 @@
 
 #include "auditor/baseline/read/bulletin_rows.h"
 
-// Without leading and trailing blanks (spaces, tabs, line breaks).
-std::string_view TrimBlanks(std::string_view text);
-
-// Letters, digits and "-_.", as a requirement's ID must be.
-bool IsOneWord(std::string_view text);
-
 // A date written n/n/yyyy ("2/8/2010", "02/08/2010"): the Excel serial
 // day of each reading, day first and month first, 0 where that reading
 // is no date. False when the text is not of that form.

@@ -4,7 +4,9 @@
 
 #include "auditor/baseline/read/bulletin_cells.h"
 #include "auditor/baseline/read/read_failure.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/visible_text.h"
+#include "auditor/vocabulary/baseline_text.h"
 
 namespace {
 
@@ -23,11 +25,11 @@ const char kSayTheOrder[] =
 // Lower case, each run of blanks and line breaks one space.
 std::string HeaderWords(std::string_view text) {
   std::string words;
-  for (char c : TrimBlanks(text)) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+  for (char c : Trimmed(text)) {
+    if (IsSpace(c)) {
       if (words.back() != ' ') words += ' ';
     } else {
-      words += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      words += AsciiLower(c);
     }
   }
   return words;
@@ -40,7 +42,7 @@ std::string Quoted(std::string_view text) {
 
 bool IsEmptyRow(const std::vector<std::string_view>& cells) {
   for (std::string_view cell : cells) {
-    if (!TrimBlanks(cell).empty()) return false;
+    if (!Trimmed(cell).empty()) return false;
   }
   return true;
 }
@@ -178,7 +180,7 @@ void BulletinSheet::ReadDataRow(std::int64_t number,
 std::string BulletinSheet::Cell(const std::vector<std::string_view>& cells,
                                 Column column) const {
   const std::size_t index = columns_[column];
-  return index < cells.size() ? std::string(TrimBlanks(cells[index]))
+  return index < cells.size() ? std::string(Trimmed(cells[index]))
                               : std::string();
 }
 
@@ -207,7 +209,7 @@ std::string BulletinSheet::ReadRow(const std::vector<std::string_view>& cells,
                                    const std::string& date) {
   row_.bulletinId = Cell(cells, kBulletinId);
   if (row_.bulletinId.empty()) return "no Bulletin Id";
-  if (!IsOneWord(row_.bulletinId)) {
+  if (!IsRequirementId(row_.bulletinId)) {
     return "Bulletin Id " + Quoted(row_.bulletinId) + " is not one word";
   }
   std::string badDate = ReadDate(date);

@@ -8,6 +8,7 @@
 #include "auditor/baseline/read/read_failure.h"
 #include "auditor/baseline/read/xml_reader.h"
 #include "auditor/baseline/read/zip_archive.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/utf8.h"
 #include "auditor/text/visible_text.h"
 
@@ -29,24 +30,12 @@ const char kSharedStrings[] = "/sharedStrings";
 // A name or value from the workbook as a message quotes it.
 std::string Shown(std::string_view text) { return VisibleExcerpt(text, 80); }
 
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() &&
-         text.substr(text.size() - end.size()) == end;
-}
-
 const std::string* Attribute(const std::vector<XmlAttribute>& attributes,
                              std::string_view name) {
   for (const XmlAttribute& attribute : attributes) {
     if (attribute.name == name) return &attribute.value;
   }
   return nullptr;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Excel writes characters XML cannot hold as "_xHHHH_" ("_x000D_" is a CR)
@@ -59,7 +48,7 @@ void DecodeExcelEscapes(std::string& text) {
     bool escape = i + 7 <= text.size() && text[i] == '_' &&
                   text[i + 1] == 'x' && text[i + 6] == '_';
     for (std::size_t k = 2; escape && k < 6; ++k) {
-      const int digit = HexDigit(text[i + k]);
+      const int digit = HexDigitValue(text[i + k]);
       escape = digit >= 0;
       value = value * 16 + static_cast<std::uint32_t>(digit);
     }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "auditor/baseline/read/read_failure.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/utf8.h"
 #include "auditor/text/visible_text.h"
 
@@ -20,15 +21,13 @@ const std::size_t kMostAttributes = 256;
 // What a message quotes of a name from the document.
 const std::size_t kNameShown = 80;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 bool IsNameStart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-         c == ':' || static_cast<unsigned char>(c) >= 0x80;
+  return IsLetter(c) || c == '_' || c == ':' ||
+         static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool IsNameChar(char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+  return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.';
 }
 
 // XML's Char production.
@@ -46,16 +45,8 @@ bool ParseCharacterReference(std::string_view digits, std::uint32_t& value) {
   if (digits.empty() || digits.size() > 8) return false;
   value = 0;
   for (char c : digits) {
-    int digit;
-    if (c >= '0' && c <= '9') {
-      digit = c - '0';
-    } else if (base == 16 && c >= 'a' && c <= 'f') {
-      digit = c - 'a' + 10;
-    } else if (base == 16 && c >= 'A' && c <= 'F') {
-      digit = c - 'A' + 10;
-    } else {
-      return false;
-    }
+    const int digit = base == 16 ? HexDigitValue(c) : IsDigit(c) ? c - '0' : -1;
+    if (digit < 0) return false;
     value = value * base + digit;
   }
   return IsXmlCharacter(value);
@@ -148,7 +139,7 @@ bool XmlReader::ParseText() {
 void XmlReader::HandText(std::string_view raw) {
   if (open_.empty()) {
     for (char c : raw) {
-      if (!IsBlank(c)) Fail("text outside the root element");
+      if (!IsSpace(c)) Fail("text outside the root element");
     }
     return;
   }
@@ -208,7 +199,7 @@ bool XmlReader::ParseEndTag() {
   if (end == std::string::npos) return NeedMore();
   const std::size_t nameEnd = ParseName(position_ + 2, end);
   for (std::size_t i = nameEnd; i < end; ++i) {
-    if (!IsBlank(buffer_[i])) Fail("an end tag with more than its name");
+    if (!IsSpace(buffer_[i])) Fail("an end tag with more than its name");
   }
   const std::string_view name =
       std::string_view(buffer_).substr(position_ + 2, nameEnd - position_ - 2);
@@ -247,18 +238,18 @@ bool XmlReader::ParseStartTag() {
   attributes_.clear();
   while (at < contentEnd) {
     const std::size_t blanks = at;
-    while (at < contentEnd && IsBlank(buffer_[at])) ++at;
+    while (at < contentEnd && IsSpace(buffer_[at])) ++at;
     if (at == contentEnd) break;
     if (at == blanks) Fail("attributes not separated by blanks");
     const std::size_t nameEnd = ParseName(at, contentEnd);
     XmlAttribute attribute;
     attribute.name = std::string_view(buffer_).substr(at, nameEnd - at);
     at = nameEnd;
-    while (at < contentEnd && IsBlank(buffer_[at])) ++at;
+    while (at < contentEnd && IsSpace(buffer_[at])) ++at;
     if (at == contentEnd || buffer_[at] != '=')
       Fail("an attribute without a value");
     ++at;
-    while (at < contentEnd && IsBlank(buffer_[at])) ++at;
+    while (at < contentEnd && IsSpace(buffer_[at])) ++at;
     if (at == contentEnd || (buffer_[at] != '"' && buffer_[at] != '\'')) {
       Fail("an attribute value without quotes");
     }

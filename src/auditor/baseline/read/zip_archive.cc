@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "auditor/baseline/read/read_failure.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/visible_text.h"
 
 namespace {
@@ -122,11 +123,7 @@ void ZipArchive::RefuseNamesGivenTwice() const {
   std::vector<std::pair<std::string, std::size_t>> names;  // and the index
   names.reserve(members_.size());
   for (std::size_t i = 0; i < members_.size(); ++i) {
-    std::string key = members_[i].name;
-    for (char& c : key) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    names.emplace_back(std::move(key), i);
+    names.emplace_back(LowerAscii(members_[i].name), i);
   }
   std::sort(names.begin(), names.end());
   for (std::size_t i = 1; i < names.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "auditor/table/read/report_files.h"
+#include "auditor/text/ascii.h"
 
 namespace {
 
@@ -29,15 +30,8 @@ void ListLackedHotfixes(const MachineReport& report,
   errors << "\r\n";
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool StartsWithWord(std::string_view text, std::string_view word) {
-  if (text.size() < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (AsciiLower(text[i]) != word[i]) return false;
-  }
+  if (!StartsWithNoCase(text, word)) return false;
   return text.size() == word.size() || text[word.size()] == ':' ||
          text[word.size()] == ' ';
 }

@@ -9,6 +9,7 @@
 #include "auditor/table/read/json_value.h"
 #include "auditor/table/read/report_files.h"
 #include "auditor/table/read/report_times.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/visible_text.h"
 #include "auditor/vocabulary/hotfix_names.h"
 #include "auditor/vocabulary/machine_key.h"
@@ -128,27 +129,10 @@ class LineReader {
   std::size_t number_ = 0;
 };
 
-// A name of letters, digits and "-_.", as nearly every hotfix's is: it
-// has nothing to show by its code point.
-bool PlainName(std::string_view name) {
-  for (char c : name) {
-    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                       (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-                       c == '.';
-    if (!plain) return false;
-  }
-  return true;
-}
-
 std::vector<std::uint32_t> SortedOnce(std::vector<std::uint32_t> numbers) {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   return numbers;
-}
-
-bool EndsWithTxt(const std::string& path) {
-  if (path.size() < 4) return false;
-  return MachineKey(path.substr(path.size() - 4)) == ".TXT";
 }
 
 // Reads one line of JSON Lines into `machine`; false for a machine that
@@ -242,8 +226,10 @@ class MachineLine {
       // An entry without a name (a line before the first hotfix line)
       // names no hotfix to compare.
       if (id->text.empty()) continue;
-      hotfixes.push_back(PlainName(id->text) ? index.Add(id->text)
-                                             : index.Add(Visible(id->text)));
+      // A name of letters, digits and "-_.", as nearly every hotfix's is,
+      // has nothing to show by its code point.
+      hotfixes.push_back(IsPlainWord(id->text) ? index.Add(id->text)
+                                               : index.Add(Visible(id->text)));
     }
     return SortedOnce(std::move(hotfixes));
   }
@@ -333,7 +319,9 @@ std::vector<EarlierMachine> ReadEarlierFile(const std::string& path,
   if (reader.Peek(mark) == kByteOrderMark) reader.Skip(mark);
   const std::string_view first = reader.Peek(1);
   if (first == "{") return ReadJsonLines(reader, shown, index, shared);
-  if (EndsWithTxt(path)) return ReadCollection(path, codePage, index, shared);
+  if (IsReportFileName(path)) {
+    return ReadCollection(path, codePage, index, shared);
+  }
   if (first.empty()) {
     throw UsageError{shown + ": empty, no earlier run's JSON Lines"};
   }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "auditor/text/ascii.h"
 #include "auditor/text/utf8.h"
 
 namespace {
@@ -18,19 +19,6 @@ const std::size_t kMostMembers = 1000;
 // Up to so many names an object's are compared one by one, then through
 // a hash set.
 const std::size_t kFewMembers = 16;
-
-bool IsJsonBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // The ASCII bytes that stand for themselves in a string.
 struct PlainAscii {
@@ -107,7 +95,7 @@ class Parser {
   }
 
   void SkipBlanks() {
-    while (at_ < text_.size() && IsJsonBlank(text_[at_])) ++at_;
+    while (at_ < text_.size() && IsSpace(text_[at_])) ++at_;
   }
 
   bool Take(char c) {
@@ -266,7 +254,7 @@ class Parser {
     if (at_ + 4 > text_.size()) return Fail("a \\u escape cut short");
     unit = 0;
     for (int i = 0; i < 4; ++i) {
-      const int digit = HexValue(text_[at_ + i]);
+      const int digit = HexDigitValue(text_[at_ + i]);
       if (digit < 0) return Fail("a \\u escape that is not hexadecimal");
       unit = unit * 16 + static_cast<std::uint32_t>(digit);
     }

@@ -6,6 +6,7 @@
 
 #include "auditor/files/file_access.h"
 #include "auditor/table/read/report_parser.h"
+#include "auditor/text/ascii.h"
 #include "auditor/text/text_decoding.h"
 #include "auditor/text/visible_text.h"
 #include "auditor/vocabulary/baseline_text.h"
@@ -22,15 +23,6 @@ std::string Utf8Path(const std::string& path) {
   std::string text;
   if (!AppendAnsiAsUtf8(path.data(), path.size(), CP_ACP, text)) return path;
   return text;
-}
-
-bool EndsWithTxt(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return tail == ".txt";
 }
 
 // A report file whose machine is the file's own name (`name`, the part of
@@ -98,6 +90,10 @@ const std::uint64_t kLargestAuditorFile = kLargestBaseline;
 
 }  // namespace
 
+bool IsReportFileName(std::string_view name) {
+  return EndsWithNoCase(name, ".txt");
+}
+
 std::string ShownPath(const std::string& path) {
   return Visible(Utf8Path(path));
 }
@@ -145,7 +141,7 @@ std::vector<ReportFile> CollectReportFiles(
                            DescribeSystemError(error)};
         }
         for (const FolderEntry& entry : entries) {
-          if (EndsWithTxt(entry.name)) {
+          if (IsReportFileName(entry.name)) {
             files.push_back(MakeReportFile(PathInFolder(path, entry.name),
                                            entry.name, entry.link));
           }

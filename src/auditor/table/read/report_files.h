@@ -3,6 +3,7 @@
 #define HOTFIXES_AUDITOR_TABLE_READ_REPORT_FILES_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "auditor/files/text_output.h"
@@ -24,6 +25,9 @@ struct ReportFile {
   bool link = false;    // a symbolic link found in a folder: not followed
   bool hiddenCharacters = false;  // in the machine name
 };
+
+// Whether a file's name is a report's: *.txt, in any letter case.
+bool IsReportFileName(std::string_view name);
 
 // A path as the messages show it: a file's name is the share's, and no
 // character of it may move or hide what standard error shows.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "auditor/text/ascii.h"
+
 namespace {
 
 // The report's first lines: the program's description, its name and
@@ -45,23 +47,6 @@ Lines SplitLines(std::string_view text) {
     start = end + 1;
   }
   return lines;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         text.substr(text.size() - suffix.size()) == suffix;
-}
-
-bool IsDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
 }
 
 bool IsUpperHex(std::string_view text) {

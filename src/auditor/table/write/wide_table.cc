@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "auditor/table/write/csv_table.h"
+#include "auditor/text/ascii.h"
 
 namespace {
 
@@ -30,13 +31,6 @@ struct WideColumns {
   std::size_t leftOutOfMost = 0;  // of them, the machine with most alone
   const FleetMachine* most = nullptr;
 };
-
-std::string FoldedCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // Which hotfixes get a column: none of a machine's own when it has too
 // many of them; of the rest, when not all fit, the required ones, then
@@ -206,13 +200,13 @@ std::vector<std::string> UniqueHeaderNames(
     const std::vector<std::string>& fixed,
     const std::vector<std::string>& names) {
   std::unordered_set<std::string> taken;
-  for (const std::string& name : fixed) taken.insert(FoldedCase(name));
+  for (const std::string& name : fixed) taken.insert(LowerAscii(name));
   std::vector<std::string> unique;
   unique.reserve(names.size());
   for (const std::string& name : names) {
     const std::string value = CsvFieldValue(name);
     std::string candidate = value;
-    for (std::size_t n = 2; !taken.insert(FoldedCase(candidate)).second; ++n) {
+    for (std::size_t n = 2; !taken.insert(LowerAscii(candidate)).second; ++n) {
       candidate = value + "~" + std::to_string(n);
     }
     unique.push_back(std::move(candidate));
