@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "auditor/text/ascii.h"
+#include "auditor/text/list_lines.h"
 #include "auditor/text/visible_text.h"
 #include "auditor/vocabulary/baseline_text.h"
 #include "auditor/vocabulary/hotfix_names.h"
@@ -37,18 +38,12 @@ class Baseline::Reader {
       : baseline_(baseline), fileName_(fileName) {}
 
   bool Read(std::string_view text) {
-    while (!text.empty()) {
-      std::size_t end = text.find('\n');
-      if (end == std::string_view::npos) end = text.size();
-      const std::string_view line = Trimmed(text.substr(0, end));
-      text.remove_prefix(std::min(end + 1, text.size()));
-      ++lineNumber_;
-      if (line.empty() || line[0] == '#') continue;
-      if (!(line[0] == '[' ? ReadRequirement(line) : ReadRule(line))) {
-        return false;
-      }
-    }
-    if (!EndRequirement()) return false;
+    const bool read =
+        ForEachListLine(text, [this](std::string_view line, int number) {
+          lineNumber_ = number;
+          return line[0] == '[' ? ReadRequirement(line) : ReadRule(line);
+        });
+    if (!read || !EndRequirement()) return false;
     if (idLines_.empty()) {
       error_ = std::string(fileName_) + ": holds no requirement";
       return false;
@@ -63,7 +58,7 @@ class Baseline::Reader {
 
  private:
   bool Fail(int line, const std::string& what) {
-    error_ = std::string(fileName_) + ":" + std::to_string(line) + ": " + what;
+    error_ = ListFault(fileName_, line, what);
     return false;
   }
 

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "auditor/text/ascii.h"
+#include "auditor/text/list_lines.h"
 #include "auditor/text/visible_text.h"
 #include "auditor/vocabulary/hotfix_names.h"
 
@@ -30,25 +31,21 @@ bool RequiredHotfixes::Parse(std::string_view text, std::string_view fileName,
                              std::string& error) {
   std::unordered_set<std::string> seen(keys_.begin(), keys_.end());
   std::vector<std::string> names, keys;
-  int lineNumber = 0;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view name = Trimmed(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-    ++lineNumber;
-    if (name.empty() || name[0] == '#') continue;
-    const std::string problem = ProblemOfListLine(name);
-    if (!problem.empty()) {
-      error = std::string(fileName) + ":" + std::to_string(lineNumber) + ": " +
-              problem;
-      return false;
-    }
-    std::string key = HotfixKey(name);
-    if (!seen.insert(key).second) continue;
-    names.emplace_back(name);
-    keys.push_back(std::move(key));
-  }
+  const bool read =
+      ForEachListLine(text, [&](std::string_view name, int number) {
+        const std::string problem = ProblemOfListLine(name);
+        if (!problem.empty()) {
+          error = ListFault(fileName, number, problem);
+          return false;
+        }
+        std::string key = HotfixKey(name);
+        if (seen.insert(key).second) {
+          names.emplace_back(name);
+          keys.push_back(std::move(key));
+        }
+        return true;
+      });
+  if (!read) return false;
   names_.insert(names_.end(), names.begin(), names.end());
   keys_.insert(keys_.end(), keys.begin(), keys.end());
   return true;
