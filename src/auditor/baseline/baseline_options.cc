@@ -1,55 +1,9 @@
 #include "auditor/baseline/baseline_options.h"
 
-const char kBaselineUsage[] =
-    "usage: hotfixes-baseline [--component TEXT]... [--date-order dmy|mdy] "
-    "FILE... | --components FILE...";
+namespace {
 
-BaselineOptions ParseBaselineArguments(
-    const std::vector<std::string>& arguments) {
-  BaselineOptions options;
-  bool optionsEnd = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (optionsEnd || argument.size() < 2 || argument[0] != '-') {
-      options.files.push_back(argument);
-    } else if (argument == "--") {
-      optionsEnd = true;
-    } else if (argument == "--help" || argument == "-h" || argument == "/?") {
-      options.help = true;
-    } else if (argument == "--version") {
-      options.version = true;
-    } else if (argument == "--component") {
-      if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-        throw BaselineUsageError{"--component needs a text"};
-      }
-      options.components.push_back(arguments[++i]);
-    } else if (argument == "--components") {
-      options.listComponents = true;
-    } else if (argument == "--date-order") {
-      const std::string order = i + 1 < arguments.size() ? arguments[++i] : "";
-      if (order == "dmy") {
-        options.dateOrder = DateOrder::kDayFirst;
-      } else if (order == "mdy") {
-        options.dateOrder = DateOrder::kMonthFirst;
-      } else {
-        throw BaselineUsageError{"--date-order needs dmy or mdy"};
-      }
-    } else {
-      throw BaselineUsageError{"unknown option " + argument};
-    }
-  }
-  if (!options.help && !options.version && options.files.empty()) {
-    throw BaselineUsageError{"no bulletin data file given"};
-  }
-  if (options.listComponents && !options.components.empty()) {
-    throw BaselineUsageError{
-        "--components lists the components; it takes no --component"};
-  }
-  return options;
-}
-
-void WriteBaselineHelp(TextOutput& out) {
-  static const char kHelp[] = R"(
+// The options, what FILE may be, and the exit codes, for --help.
+const char kBaselineHelp[] = R"(
 
 Reads Microsoft's security bulletin data (the download "Microsoft Security
 Bulletin Data": BulletinSearch.xlsx, BulletinSearch2001-2008.xlsx) and
@@ -74,13 +28,55 @@ Exit codes:
      nothing is written to standard output
   4  the baseline (or list) could not be written whole
 )";
-  out << kBaselineUsage;
-  for (const char* c = kHelp; *c != '\0'; ++c) {
-    // Lines end in CR LF on every output of the program.
-    out << (*c == '\n' ? std::string_view("\r\n") : std::string_view(c, 1));
-  }
-}
 
-void WriteBaselineVersion(TextOutput& out) {
-  out << "hotfixes-baseline " << HOTFIXES_VERSION << "\r\n";
+}  // namespace
+
+const ProgramText kBaselineProgram = {
+    "hotfixes-baseline",
+    "usage: hotfixes-baseline [--component TEXT]... [--date-order dmy|mdy] "
+    "FILE... | --components FILE...",
+    kBaselineHelp};
+
+BaselineOptions ParseBaselineArguments(
+    const std::vector<std::string>& arguments) {
+  BaselineOptions options;
+  bool optionsEnd = false;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnd || argument.size() < 2 || argument[0] != '-') {
+      options.files.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnd = true;
+    } else if (argument == "--help" || argument == "-h" || argument == "/?") {
+      options.help = true;
+    } else if (argument == "--version") {
+      options.version = true;
+    } else if (argument == "--component") {
+      if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+        throw UsageError{"--component needs a text"};
+      }
+      options.components.push_back(arguments[++i]);
+    } else if (argument == "--components") {
+      options.listComponents = true;
+    } else if (argument == "--date-order") {
+      const std::string order = i + 1 < arguments.size() ? arguments[++i] : "";
+      if (order == "dmy") {
+        options.dateOrder = DateOrder::kDayFirst;
+      } else if (order == "mdy") {
+        options.dateOrder = DateOrder::kMonthFirst;
+      } else {
+        throw UsageError{"--date-order needs dmy or mdy"};
+      }
+    } else {
+      throw UsageError{"unknown option " + argument};
+    }
+  }
+  if (!options.help && !options.version && options.files.empty()) {
+    throw UsageError{"no bulletin data file given"};
+  }
+  if (options.listComponents && !options.components.empty()) {
+    throw UsageError{
+        "--components lists the components; it takes no --component"};
+  }
+  return options;
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "auditor/baseline/read/bulletin_rows.h"
-#include "auditor/files/text_output.h"
+#include "auditor/program/program_shell.h"
 
 struct BaselineOptions {
   std::vector<std::string> components;         // each --component TEXT
@@ -17,20 +17,12 @@ struct BaselineOptions {
   bool version = false;
 };
 
-// A command line the program refuses before it reads anything.
-struct BaselineUsageError {
-  std::string message;
-};
+// Its name, usage line and --help.
+extern const ProgramText kBaselineProgram;
 
-// The usage lines, without their last line end.
-extern const char kBaselineUsage[];
-
+// A command line the program refuses before it reads anything is a
+// UsageError.
 BaselineOptions ParseBaselineArguments(
     const std::vector<std::string>& arguments);
-
-// The options, what FILE may be, and the exit codes, for --help.
-void WriteBaselineHelp(TextOutput& out);
-// "hotfixes-baseline VERSION", for --version.
-void WriteBaselineVersion(TextOutput& out);
 
 #endif  // HOTFIXES_AUDITOR_BASELINE_BASELINE_OPTIONS_H_

@@ -1,7 +1,5 @@
 #include "auditor/baseline/baseline_program.h"
 
-#include <new>
-
 #include "auditor/baseline/baseline_options.h"
 #include "auditor/baseline/catalog/catalog.h"
 #include "auditor/baseline/read/bulletin_file.h"
@@ -89,26 +87,8 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
 }  // namespace
 
 int RunBaseline(const std::vector<std::string>& arguments) {
-  TextOutput errors(STD_ERROR_HANDLE);
-  try {
-    const BaselineOptions options = ParseBaselineArguments(arguments);
-    if (options.help || options.version) {
-      TextOutput out(STD_OUTPUT_HANDLE);
-      if (options.help) {
-        WriteBaselineHelp(out);
-      } else {
-        WriteBaselineVersion(out);
-      }
-      out.Flush();
-      return out.error() == 0 ? kBaselineWritten : kBaselineOutputFailed;
-    }
-    return WriteBaseline(options, errors);
-  } catch (const BaselineUsageError& error) {
-    errors << "hotfixes-baseline: " << error.message << " (" << kBaselineUsage
-           << ")\r\n";
-    return kBaselineUsageError;
-  } catch (const std::bad_alloc&) {
-    errors << "hotfixes-baseline: out of memory\r\n";
-    return kBaselineOutputFailed;
-  }
+  return RunProgram(
+      kBaselineProgram,
+      [&arguments] { return ParseBaselineArguments(arguments); },
+      WriteBaseline);
 }

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "auditor/program/program_shell.h"
+
 // Exit codes.
-const int kBaselineWritten = 0;
+const int kBaselineWritten = kProgramDone;
 // Or a FILE unreadable, or no baseline the table reads; nothing written.
-const int kBaselineUsageError = 2;
-const int kBaselineOutputFailed = 4;
+const int kBaselineUsageError = kProgramUsageError;
+const int kBaselineOutputFailed = kProgramOutputFailed;
 
 // The whole run, given the arguments after the program's name; returns the
 // exit code.

@@ -1,10 +1,60 @@
 #include "auditor/table/table_options.h"
 
-const char kTableUsage[] =
+namespace {
+
+// Every option, what PATH may be, and the exit codes, for --help.
+const char kTableHelp[] = R"(
+
+Reads the reports of hotfixes.exe and writes one table of them to standard
+output. A PATH is a report file, or a folder whose *.txt files are reports
+(symbolic links in it are listed, not followed); a machine is its file's
+name without the extension.
+
+  --format csv      a row per hotfix entry (the default); with --baseline,
+                    a row per machine and requirement
+  --format html     one page, machines grouped by Windows and patch level
+  --format wide     a CSV row per machine, a column per hotfix (with
+                    --baseline: per requirement, holding its state)
+  --format jsonl    a JSON object per machine, one per line
+  --format changes  a CSV row per machine's change since the last --since,
+                    and per detail of it
+  --bom             a UTF-8 byte-order mark before a CSV, for Excel
+  --require FILE    the hotfixes every machine must have, one per line
+  --baseline FILE   requirements by Windows and service pack (not with
+                    --require); given again, a later file's requirement
+                    replaces an earlier one of the same ID
+  --exposed         with --baseline, the CSV's rows of the requirements a
+                    machine is exposed to only (missing, no update)
+  --codepage N      the code page the reports are written in (default
+                    1252; 932 for a Japanese Windows); a --require or
+                    --baseline FILE is UTF-8, or UTF-16 by its mark
+  --since EARLIER   compare with an earlier audit: what an earlier run
+                    wrote with --format jsonl, or a report file or folder
+                    of an earlier collection; again for older audits,
+                    oldest first (the page then draws the fleet over them)
+  --stale-after DAYS  a report written more than DAYS before the run's
+                    newest report is stale
+  --help            this text
+  --version         the program's version
+
+Exit codes:
+  0  every report complete; none lacks a required hotfix or is exposed
+  1  a complete report lacks a required hotfix, or is exposed (missing,
+     no update) to a requirement of the baseline
+  2  usage error: nothing is written to standard output
+  3  a report failed, is incomplete, unreadable or stale, or a machine
+     of the earlier audit is gone (wins over 1)
+  4  the table could not be written whole
+)";
+
+}  // namespace
+
+const ProgramText kTableProgram = {
+    "hotfixes-table",
     "usage: hotfixes-table [--format csv|html|wide|jsonl|changes] [--bom] "
     "[--require FILE | --baseline FILE... [--exposed]] [--codepage N] "
-    "[--since EARLIER]... "
-    "[--stale-after DAYS] PATH...";
+    "[--since EARLIER]... [--stale-after DAYS] PATH...",
+    kTableHelp};
 
 namespace {
 
@@ -115,59 +165,4 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
   options.write.staleColumn = options.judge.staleAfterDays >= 0;
   options.write.since = !options.read.since.empty();
   return options;
-}
-
-void WriteHelp(TextOutput& out) {
-  static const char kHelp[] = R"(
-
-Reads the reports of hotfixes.exe and writes one table of them to standard
-output. A PATH is a report file, or a folder whose *.txt files are reports
-(symbolic links in it are listed, not followed); a machine is its file's
-name without the extension.
-
-  --format csv      a row per hotfix entry (the default); with --baseline,
-                    a row per machine and requirement
-  --format html     one page, machines grouped by Windows and patch level
-  --format wide     a CSV row per machine, a column per hotfix (with
-                    --baseline: per requirement, holding its state)
-  --format jsonl    a JSON object per machine, one per line
-  --format changes  a CSV row per machine's change since the last --since,
-                    and per detail of it
-  --bom             a UTF-8 byte-order mark before a CSV, for Excel
-  --require FILE    the hotfixes every machine must have, one per line
-  --baseline FILE   requirements by Windows and service pack (not with
-                    --require); given again, a later file's requirement
-                    replaces an earlier one of the same ID
-  --exposed         with --baseline, the CSV's rows of the requirements a
-                    machine is exposed to only (missing, no update)
-  --codepage N      the code page the reports are written in (default
-                    1252; 932 for a Japanese Windows); a --require or
-                    --baseline FILE is UTF-8, or UTF-16 by its mark
-  --since EARLIER   compare with an earlier audit: what an earlier run
-                    wrote with --format jsonl, or a report file or folder
-                    of an earlier collection; again for older audits,
-                    oldest first (the page then draws the fleet over them)
-  --stale-after DAYS  a report written more than DAYS before the run's
-                    newest report is stale
-  --help            this text
-  --version         the program's version
-
-Exit codes:
-  0  every report complete; none lacks a required hotfix or is exposed
-  1  a complete report lacks a required hotfix, or is exposed (missing,
-     no update) to a requirement of the baseline
-  2  usage error: nothing is written to standard output
-  3  a report failed, is incomplete, unreadable or stale, or a machine
-     of the earlier audit is gone (wins over 1)
-  4  the table could not be written whole
-)";
-  out << kTableUsage;
-  for (const char* c = kHelp; *c != '\0'; ++c) {
-    // Lines end in CR LF on every output of the program.
-    out << (*c == '\n' ? std::string_view("\r\n") : std::string_view(c, 1));
-  }
-}
-
-void WriteVersion(TextOutput& out) {
-  out << "hotfixes-table " << HOTFIXES_VERSION << "\r\n";
 }

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "auditor/files/text_output.h"
-#include "auditor/program/usage_error.h"
+#include "auditor/program/program_shell.h"
 #include "auditor/table/judge/judgement.h"
 #include "auditor/table/read/report_files.h"
 #include "auditor/table/write/table_writer.h"
@@ -20,14 +19,9 @@ struct Options {
   bool version = false;
 };
 
-// The usage line, without its line end.
-extern const char kTableUsage[];
+// Its name, usage line and --help.
+extern const ProgramText kTableProgram;
 
 Options ParseArguments(const std::vector<std::string>& arguments);
-
-// Every option, what PATH may be, and the exit codes, for --help.
-void WriteHelp(TextOutput& out);
-// "hotfixes-table VERSION", for --version.
-void WriteVersion(TextOutput& out);
 
 #endif  // HOTFIXES_AUDITOR_TABLE_TABLE_OPTIONS_H_

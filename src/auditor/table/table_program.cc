@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 
 #include "auditor/files/file_access.h"
 #include "auditor/table/judge/changes.h"
@@ -110,49 +109,34 @@ int WriteTable(const Options& options, const Judgement& judgement,
   return lacking ? kTableLacking : kTableComplete;
 }
 
+// Reads what the table is judged by, the reports' files and the earlier
+// audits, then the table; returns the exit code.
+int MakeTable(const Options& options, TextOutput& errors) {
+  const RequiredHotfixes required = ReadRequiredHotfixes(options.judge);
+  const Baseline baseline = ReadBaseline(options.judge, errors);
+  const std::vector<ReportFile> files = CollectReportFiles(options.read.paths);
+  WarnAboutSharedNames(files, errors);
+  AuditCounter audits(options.read.since.size(), options.judge.staleAfterDays,
+                      baseline);
+  const EarlierAudits earlier = ReadEarlierAudits(
+      options.read, [&audits](const EarlierRun& run, const EarlierRun* previous,
+                              const HotfixIndex& hotfixes) {
+        audits.Count(run, previous, hotfixes);
+      });
+  // The run's date, from the file system alone.
+  const bool since = !options.read.since.empty();
+  const std::string newest = !since && options.judge.staleAfterDays < 0
+                                 ? std::string()
+                                 : NewestReportTime(files);
+  if (since) CheckAuditOrder(earlier, newest);
+  return WriteTable(options, Judgement{required, baseline}, files, newest,
+                    earlier, audits.points(), errors);
+}
+
 }  // namespace
 
 int RunTable(const std::vector<std::string>& arguments) {
-  TextOutput errors(STD_ERROR_HANDLE);
-  try {
-    const Options options = ParseArguments(arguments);
-    if (options.help || options.version) {
-      TextOutput out(STD_OUTPUT_HANDLE);
-      if (options.help) {
-        WriteHelp(out);
-      } else {
-        WriteVersion(out);
-      }
-      out.Flush();
-      return out.error() == 0 ? kTableComplete : kTableOutputFailed;
-    }
-    const RequiredHotfixes required = ReadRequiredHotfixes(options.judge);
-    const Baseline baseline = ReadBaseline(options.judge, errors);
-    const std::vector<ReportFile> files =
-        CollectReportFiles(options.read.paths);
-    WarnAboutSharedNames(files, errors);
-    AuditCounter audits(options.read.since.size(), options.judge.staleAfterDays,
-                        baseline);
-    const EarlierAudits earlier =
-        ReadEarlierAudits(options.read, [&audits](const EarlierRun& run,
-                                                  const EarlierRun* previous,
-                                                  const HotfixIndex& hotfixes) {
-          audits.Count(run, previous, hotfixes);
-        });
-    // The run's date, from the file system alone.
-    const bool since = !options.read.since.empty();
-    const std::string newest = !since && options.judge.staleAfterDays < 0
-                                   ? std::string()
-                                   : NewestReportTime(files);
-    if (since) CheckAuditOrder(earlier, newest);
-    return WriteTable(options, Judgement{required, baseline}, files, newest,
-                      earlier, audits.points(), errors);
-  } catch (const UsageError& error) {
-    errors << "hotfixes-table: " << error.message << " (" << kTableUsage
-           << ")\r\n";
-    return kTableUsageError;
-  } catch (const std::bad_alloc&) {
-    errors << "hotfixes-table: out of memory\r\n";
-    return kTableOutputFailed;
-  }
+  return RunProgram(
+      kTableProgram, [&arguments] { return ParseArguments(arguments); },
+      MakeTable);
 }

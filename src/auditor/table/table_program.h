@@ -10,13 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "auditor/program/program_shell.h"
+
 // Exit codes.
-const int kTableComplete = 0;    // every report complete, none lacking
-const int kTableLacking = 1;     // a complete report lacks a required fix, or
-                                 // is exposed to a requirement of the baseline
-const int kTableUsageError = 2;  // nothing written to standard output
+const int kTableComplete = kProgramDone;  // every report complete, none
+                                          // lacking
+const int kTableLacking = 1;  // a complete report lacks a required fix, or
+                              // is exposed to a requirement of the baseline
+const int kTableUsageError = kProgramUsageError;  // nothing written
 const int kTableReportProblem = 3;  // a report failed, cut short, unreadable
-const int kTableOutputFailed = 4;   // the table could not be written whole
+const int kTableOutputFailed = kProgramOutputFailed;  // not written whole
 
 // The whole run, given the arguments after the program's name; returns the
 // exit code.

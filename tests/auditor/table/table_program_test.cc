@@ -47,7 +47,7 @@ TEST_F(TableProgramTest, ExitCodeOutputAndErrorsOfEachKindOfRun) {
       "B,complete,1,Windows 2000 Service Pack 4 (Build 2195),Windows 2000 "
       "SP4,Q823980,"
       "\"Hotfix, \"\"quoted\"\"\r\nsecond line\",,2026-12-01T10:00:05Z,\r\n";
-  const std::string usage = std::string(" (") + kTableUsage + ")\r\n";
+  const std::string usage = std::string(" (") + kTableProgram.usage + ")\r\n";
   const Case cases[] = {
       {"a folder, its *.txt files in name order without regard to case",
        {"share"},
@@ -253,7 +253,7 @@ TEST_F(TableProgramTest, BaselinesAndWideTables) {
   const std::string exposedB =
       "B (Windows 2000 SP4): exposed to 1 requirement (1 no update): "
       "MS17-010\r\n";
-  const std::string usage = std::string(" (") + kTableUsage + ")\r\n";
+  const std::string usage = std::string(" (") + kTableProgram.usage + ")\r\n";
   const Case cases[] = {
       {"installed by the old name, missing, no update",
        {"--baseline", "base.txt", "share"},

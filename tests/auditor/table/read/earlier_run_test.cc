@@ -141,8 +141,8 @@ TEST_F(EarlierRunTest, BadEarlierAuditsStopTheRunNamingFileAndLine) {
     EXPECT_EQ(RunTable({"--format", "changes", "--since", c.file, "share"}),
               kTableUsageError);
     EXPECT_EQ(Platform().output, "");
-    EXPECT_EQ(Platform().errorOutput,
-              "hotfixes-table: " + c.message + " (" + kTableUsage + ")\r\n");
+    EXPECT_EQ(Platform().errorOutput, "hotfixes-table: " + c.message + " (" +
+                                          kTableProgram.usage + ")\r\n");
     EXPECT_TRUE(Platform().openFiles.empty());
   }
 }
@@ -161,7 +161,7 @@ TEST_F(EarlierRunTest, AuditsGivenNewestFirstAreRefused) {
             "(2026-11-17T10:00:05Z) is older than that of week2.jsonl "
             "(2026-11-24T10:00:05Z), given before it: the audits in the "
             "wrong order? (--since, oldest first) (" +
-                std::string(kTableUsage) + ")\r\n");
+                std::string(kTableProgram.usage) + ")\r\n");
   fake::Reset();
   SetUp();
   AddFile("week1.jsonl", Reported("2026-11-17T10:00:05Z"));
