@@ -12,13 +12,6 @@ namespace {
 // Rows left out are named one by one up to here, then counted.
 const std::size_t kBadRowsNamed = 20;
 
-// A FILE as given (in the ANSI code page), in UTF-8.
-std::string Utf8Name(const std::string& path) {
-  std::string name;
-  if (!AppendAnsiAsUtf8(path.data(), path.size(), CP_ACP, name)) return path;
-  return name;
-}
-
 void ReportBadRows(const std::string& shown, const BulletinFileFacts& facts,
                    TextOutput& errors) {
   const std::size_t named = std::min(facts.badRows.size(), kBadRowsNamed);
@@ -51,9 +44,9 @@ int WriteBaseline(const BaselineOptions& options, TextOutput& errors) {
   Catalog catalog(options.components);
   std::vector<BulletinFileFacts> files;
   for (const std::string& path : options.files) {
-    const std::string shown = Visible(Utf8Name(path));
+    const std::string shown = ShownPath(path);
     BulletinFileFacts facts;
-    facts.name = Utf8Name(path);
+    facts.name = AnsiAsUtf8(path);
     std::string error;
     catalog.BeginFile();
     if (!ReadBulletinFile(path, options.dateOrder, catalog, facts, error)) {

@@ -4,6 +4,7 @@
 
 #include "auditor/files/civil_dates.h"
 #include "auditor/text/text_decoding.h"
+#include "auditor/text/visible_text.h"
 
 namespace {
 
@@ -107,6 +108,10 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
     path += platform::kPathDelimiter;
   }
   return path + name;
+}
+
+std::string ShownPath(const std::string& path) {
+  return Visible(AnsiAsUtf8(path));
 }
 
 std::string DescribeSystemError(DWORD error) {

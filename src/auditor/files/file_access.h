@@ -66,6 +66,11 @@ std::size_t NameStartIn(const std::string& path);
 // `folder` and `name` joined into one path.
 std::string PathInFolder(const std::string& folder, const std::string& name);
 
+// A path as messages show it: in UTF-8, and no character of it may move or
+// hide what standard error shows (a file's name is whoever wrote the
+// share's).
+std::string ShownPath(const std::string& path);
+
 // The system's own words for an error number, in UTF-8, without the
 // closing period and line break; "error N" when it has none.
 std::string DescribeSystemError(DWORD error);

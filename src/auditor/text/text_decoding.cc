@@ -155,6 +155,12 @@ bool AppendAnsiAsUtf8(const char* bytes, std::size_t size, UINT codePage,
   return true;
 }
 
+std::string AnsiAsUtf8(const std::string& text) {
+  std::string utf8;
+  if (!AppendAnsiAsUtf8(text.data(), text.size(), CP_ACP, utf8)) return text;
+  return utf8;
+}
+
 bool DecodeFileText(const std::string& bytes, UINT codePage, std::string& text,
                     std::string& problem) {
   static const char kUtf16LeMark[] = "\xFF\xFE";

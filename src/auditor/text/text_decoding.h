@@ -36,6 +36,10 @@ bool DecodeAuditorText(const std::string& bytes, std::string& text,
 bool AppendAnsiAsUtf8(const char* bytes, std::size_t size, UINT codePage,
                       std::string& out);
 
+// A text the system gave or took in the ANSI code page (a path, an
+// account's name), in UTF-8; as it is when the system refuses it.
+std::string AnsiAsUtf8(const std::string& text);
+
 // Appends UTF-16 code units as UTF-8; an unpaired surrogate becomes U+FFFD.
 void AppendUtf16AsUtf8(const WCHAR* units, std::size_t count, std::string& out);
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "auditor/files/file_access.h"
 #include "auditor/table/read/report_files.h"
 #include "auditor/text/ascii.h"
 

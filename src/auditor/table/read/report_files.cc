@@ -19,19 +19,13 @@ namespace {
 // where decoding it would take several times its size.
 const std::uint64_t kLargestReport = 16u << 20;
 
-std::string Utf8Path(const std::string& path) {
-  std::string text;
-  if (!AppendAnsiAsUtf8(path.data(), path.size(), CP_ACP, text)) return path;
-  return text;
-}
-
 // A report file whose machine is the file's own name (`name`, the part of
 // `path` behind its folder) without its last extension.
 ReportFile MakeReportFile(const std::string& path, std::string name,
                           bool link) {
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
-  ReportFile file{path, Utf8Path(name), std::string(), link, false};
+  ReportFile file{path, AnsiAsUtf8(name), std::string(), link, false};
   file.hiddenCharacters = ShowInvisibleCharacters(file.machine);
   file.sortKey = MachineKey(file.machine);
   return file;
@@ -61,7 +55,7 @@ void ReadReportFile(const ReportFile& file, UINT codePage, std::string& bytes,
   const ReadResult result =
       ReadWholeFile(file.path, kLargestReport, bytes, facts, error);
   report.reported = FormatUtcTime(facts.lastWrite);
-  report.owner = Utf8Path(facts.owner);
+  report.owner = AnsiAsUtf8(facts.owner);
   switch (result) {
     case ReadResult::kFailed:
       report.problem = "cannot be read: " + DescribeSystemError(error);
@@ -92,10 +86,6 @@ const std::uint64_t kLargestAuditorFile = kLargestBaseline;
 
 bool IsReportFileName(std::string_view name) {
   return EndsWithNoCase(name, ".txt");
-}
-
-std::string ShownPath(const std::string& path) {
-  return Visible(Utf8Path(path));
 }
 
 std::string ReadAuditorFile(const std::string& path) {

@@ -29,10 +29,6 @@ struct ReportFile {
 // Whether a file's name is a report's: *.txt, in any letter case.
 bool IsReportFileName(std::string_view name);
 
-// A path as the messages show it: a file's name is the share's, and no
-// character of it may move or hide what standard error shows.
-std::string ShownPath(const std::string& path);
-
 // The text of a file the auditor names (a baseline, a list of hotfixes):
 // UTF-8 or UTF-16, whatever code page the reports are in. A file that
 // cannot be read, or is no such text, is a UsageError.
