@@ -67,18 +67,20 @@ TEST(BaselineTextTest, RuleLinesReadBackAsWritten) {
   }
 }
 
+// A title's blanks at the end are not written, so not read back.
 TEST(BaselineTextTest, RequirementLinesReadBackAsWritten) {
   struct Case {
     const char* id;
     const char* title;
     const char* line;
+    const char* titleRead;
   };
   const Case cases[] = {
-      {"MS08-067", "Critical: Server service",
-       "[MS08-067] Critical: Server "
-       "service"},
-      {"MS13-081-KB2862330", "Important  ", "[MS13-081-KB2862330] Important"},
-      {"A.1_b", "", "[A.1_b]"},
+      {"MS08-067", "Critical: Server", "[MS08-067] Critical: Server",
+       "Critical: Server"},
+      {"MS13-081-KB2862330", "Important  ", "[MS13-081-KB2862330] Important",
+       "Important"},
+      {"A.1_b", "", "[A.1_b]", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -87,9 +89,7 @@ TEST(BaselineTextTest, RequirementLinesReadBackAsWritten) {
     std::string problem;
     ASSERT_TRUE(ReadRequirementLine(c.line, id, title, problem)) << problem;
     EXPECT_EQ(id, c.id);
-    EXPECT_EQ(title,
-              std::string_view(c.title).substr(
-                  0, std::string_view(c.title).find_last_not_of(' ') + 1));
+    EXPECT_EQ(title, c.titleRead);
   }
 }
 
