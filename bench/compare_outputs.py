@@ -530,8 +530,9 @@ def main():
     record(builds[0], inputs, runs, work / "before")
     record(builds[1], inputs, runs, work / "after")
     count, differing = compare(work / "before", work / "after")
-    print("%d runs, %d outputs (standard output, standard error, exit "
-          "code) compared: %d differ" % (len(runs), count, len(differing)))
+    print("%d runs, %d files compared (standard output, standard error and "
+          "exit code of each, and the list of runs): %d differ"
+          % (len(runs), count, len(differing)))
     for name in differing:
         print("  differs: " + name)
     return 1 if differing else 0
