@@ -6,7 +6,7 @@ give the requirements and rules the workbook gives?
     python3 bench/date_order_check.py [--data FILE] [--build DIR]
         [--before DIR]
 
-The CSVs are written by tests/baseline/sheet_to_csv (the project's own
+The CSVs are written by tests/auditor/baseline/sheet_to_csv (the project's own
 workbook reader, each Date Posted serial day as dd/mm/yyyy or mm/dd/yyyy,
 as Excel writes them in those locales) into build/bench-hostile/. DIR is a
 build folder holding hotfixes-baseline (and, for --build, sheet_to_csv;
@@ -74,8 +74,9 @@ def main():
     for order in ("dmy", "mdy"):
         path = out / ("%s-%s.csv" % (data.stem, order))
         with open(path, "wb") as file:
-            subprocess.run([str(build / "tests" / "baseline" / "sheet_to_csv"),
-                            order, str(data)], stdout=file, check=True)
+            subprocess.run([str(build / "tests" / "auditor" / "baseline" /
+                                 "sheet_to_csv"), order, str(data)],
+                           stdout=file, check=True)
         copies[order] = path
     programs = [("after", build / "hotfixes-baseline")]
     if arguments.before:

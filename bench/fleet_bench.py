@@ -68,7 +68,7 @@ from pathlib import Path
 # The program is built, and each run timed, as the table benchmark does.
 from table_bench import BUILD, REPO, WRITTEN, build_program, run_once
 
-sys.path.insert(0, str(REPO / "tests" / "table"))
+sys.path.insert(0, str(REPO / "tests" / "auditor" / "table"))
 from check_html_page import Browser, DevToolsError  # noqa: E402
 
 # Raise it whenever write_fleet writes other reports: the fleets kept in

@@ -69,7 +69,7 @@ from fleet_bench import GIVE_UP, VIEWPORT, rotated
 from since_bench import cpu_once, earlier_run, write_earlier
 from table_bench import BUILD, REPO, WRITTEN, build_program, run_once
 
-sys.path.insert(0, str(REPO / "tests" / "table"))
+sys.path.insert(0, str(REPO / "tests" / "auditor" / "table"))
 from check_html_page import Browser, DevToolsError  # noqa: E402
 
 # Raise it whenever write_varied_fleet writes other reports: the fleets

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "baseline/catalog/catalog.h"
-#include "baseline/read/bulletin_file.h"
-#include "files/text_output.h"
-#include "files/utf8.h"
+#include "auditor/baseline/catalog/catalog.h"
+#include "auditor/baseline/read/bulletin_file.h"
+#include "auditor/files/text_output.h"
+#include "auditor/table/judge/baseline.h"
+#include "auditor/text/utf8.h"
 #include "platform/platform-fake.h"
-#include "table/judge/baseline.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ void CheckConverted(const std::string& bytes, DateOrder order) {
   }
   out.Flush();
   const std::string& text = fake::Get().output;
-  Expect(text.size() <= Catalog::kLargestBaseline, "a baseline too large");
+  Expect(text.size() <= kLargestBaseline, "a baseline too large");
   Baseline baseline;
   Expect(baseline.Parse(text, "catalog.txt", error),
          "a baseline the table refuses: " + error);

@@ -6,7 +6,7 @@
 # table's reader of an earlier audit). The last two take as seeds the small
 # forms of tests/support/hostile_inputs.py's cases, written afresh under
 # build/fuzz/seeds/, and the converter also the sample CSVs of
-# tests/baseline/data/. Exits non-zero when the build fails or the fuzzer
+# tests/auditor/baseline/data/. Exits non-zero when the build fails or the fuzzer
 # finds an input that crashes the program or breaks one of its checks; that
 # input is kept under build/fuzz/artifacts/ (replay: report_fuzzer <file>).
 #
@@ -33,7 +33,7 @@ rm -rf "$seeds"
 mkdir -p "$seeds/baseline" "$seeds/since"
 mv "$seeds"/all/baseline-* "$seeds/baseline/"
 mv "$seeds"/all/since-* "$seeds/since/"
-cp "$root"/tests/baseline/data/*.csv "$seeds/baseline/"
+cp "$root"/tests/auditor/baseline/data/*.csv "$seeds/baseline/"
 
 # New inputs go to a scratch directory; the committed seeds stay as they are.
 mkdir -p "$build/artifacts"

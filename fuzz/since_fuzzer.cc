@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/utf8.h"
+#include "auditor/table/read/earlier_run.h"
+#include "auditor/table/read/report_times.h"
+#include "auditor/text/utf8.h"
 #include "platform/platform-fake.h"
-#include "table/read/earlier_run.h"
-#include "table/read/report_times.h"
 
 namespace {
 
@@ -50,11 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   fake::Reset();
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   fake::Get().files[kPath].bytes = bytes;
-  Options options;
   HotfixIndex index;
   EarlierRun run;
   try {
-    run = ReadEarlierRun(kPath, options, index);
+    run = ReadEarlierRun(kPath, 1252, index);
   } catch (const UsageError& error) {
     Expect(error.message.compare(0, sizeof kPath - 1, kPath) == 0,
            "a fault that does not name the file: " + error.message);

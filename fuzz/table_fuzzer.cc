@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "files/text_decoding.h"
+#include "auditor/table/judge/baseline.h"
+#include "auditor/table/read/report_parser.h"
+#include "auditor/text/text_decoding.h"
+#include "auditor/vocabulary/windows_release.h"
 #include "platform/platform-fake.h"
-#include "table/judge/baseline.h"
-#include "table/read/report_parser.h"
-#include "table/read/windows_release.h"
 
 namespace {
 

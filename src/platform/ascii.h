@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/utf8_encoding.h"
+
 namespace platform_detail {
 
 inline char AsciiUpper(char c) {
@@ -21,6 +23,8 @@ inline int CompareIgnoringAsciiCase(const char* first, const char* second) {
   }
 }
 
+// A NUL-terminated UTF-16 text as UTF-8; an unpaired surrogate is written
+// as it is.
 inline std::string Utf16ToUtf8(const char16_t* wide) {
   std::string out;
   for (; *wide; ++wide) {
@@ -29,21 +33,7 @@ inline std::string Utf16ToUtf8(const char16_t* wide) {
       c = 0x10000 + ((c - 0xD800) << 10) + (wide[1] - 0xDC00);
       ++wide;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    platform::AppendUtf8(c, out);
   }
   return out;
 }

@@ -18,7 +18,7 @@ of code page 1252 leave their reports in one share, those of code page 932
 second with --codepage 932, as an auditor with both kinds would. The
 first share is also judged by the sample baseline, as its findings, and
 by the catalog hotfixes-baseline.exe makes of real rows of Microsoft's
-bulletin data (tests/baseline/data/bulletins-fleet.csv), alone and followed
+bulletin data (tests/auditor/baseline/data/bulletins-fleet.csv), alone and followed
 by the sample baseline, whose rules then replace the catalog's of the same
 bulletin (said once on standard error). hotfixes-baseline.exe must end with
 exit code 0 and name its input in the catalog's head.
@@ -62,7 +62,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "collect"))
-sys.path.insert(0, os.path.join(HERE, "..", "table"))
+sys.path.insert(0, os.path.join(HERE, "..", "auditor", "table"))
 import check_html_page  # noqa: E402
 import since_checks  # noqa: E402
 import run_case  # noqa: E402
@@ -71,7 +71,7 @@ import run_program  # noqa: E402
 
 E2E_CASES = os.path.join(HERE, "..", "e2e", "cases")
 BASELINE = os.path.join(HERE, "..", "..", "baselines", "worm-bulletins.txt")
-BULLETIN_ROWS = os.path.join(HERE, "..", "baseline", "data",
+BULLETIN_ROWS = os.path.join(HERE, "..", "auditor", "baseline", "data",
                              "bulletins-fleet.csv")
 TABLE_TIMEOUT = 120
 # Every report's modification time: 2026-12-01T10:00:05Z, so that the

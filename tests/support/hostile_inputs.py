@@ -8,7 +8,7 @@ reader ignores, day/month/year dates, texts that would move the terminal.
 Each case is a row of CASES: its name, the program ("baseline" or
 "table"), a function writing its files into a folder and returning the
 program's arguments, and what the program must answer: its exit code and
-a text its standard error must hold. tests/baseline/run_baseline.py and
+a text its standard error must hold. tests/auditor/baseline/run_baseline.py and
 tests/native/run_table.py run them as rows of their tables,
 bench/hostile_bench.py times them, and fuzz/run_fuzz.sh takes the small
 forms (--seeds) as seeds of the fuzz targets.

@@ -1,0 +1,52 @@
+// The rows the read stage hands on, one line each, and what it counted:
+// the end-to-end tests compare what it reads from a workbook with what it
+// reads from the CSV the workbook was made from.
+//
+//   print_bulletin_rows FILE
+#include <cstdio>
+#include <string>
+
+#include "auditor/baseline/read/bulletin_file.h"
+#include "auditor/text/visible_text.h"
+
+namespace {
+
+class PrintingSink : public BulletinRowSink {
+ public:
+  void Add(const BulletinRow& row) override {
+    std::string line =
+        std::to_string(row.rowNumber) + "|" + std::to_string(row.datePosted);
+    for (const std::string* text :
+         {&row.bulletinId, &row.bulletinKb, &row.severity, &row.title,
+          &row.product, &row.componentKb, &row.component}) {
+      line += "|" + Visible(*text);
+    }
+    line += "|";
+    for (const ReplacedUpdate& replaced : row.supersedes) {
+      line += replaced.bulletin + "[" + replaced.kb + "]";
+    }
+    std::printf("%s\n", line.c_str());
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: print_bulletin_rows FILE\n");
+    return 2;
+  }
+  PrintingSink sink;
+  BulletinFileFacts facts;
+  std::string error;
+  if (!ReadBulletinFile(argv[1], DateOrder::kNotKnown, sink, facts, error)) {
+    std::printf("error: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("rows read: %lld\n", static_cast<long long>(facts.rowsRead));
+  for (const auto& bad : facts.badRows) {
+    std::printf("row %lld left out: %s\n", static_cast<long long>(bad.first),
+                bad.second.c_str());
+  }
+  return 0;
+}
