@@ -4,6 +4,7 @@
 
 #include "common/ansi_text.h"
 #include "common/format.h"
+#include "platform/owned_handle.h"
 #include "platform/platform.h"
 
 namespace {
@@ -16,27 +17,16 @@ const WORD kSuiteBlade = 0x0400;
 const BYTE kWorkstation = 1;
 const BYTE kServer = 3;
 
-// A key under HKEY_LOCAL_MACHINE opened for reading values, closed when it
-// goes out of scope.
-class QueryKey {
- public:
-  explicit QueryKey(const char* path) {
-    open_ = platform::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
-                                    KEY_QUERY_VALUE, &handle_) == ERROR_SUCCESS;
+// A key under HKEY_LOCAL_MACHINE opened for reading values; none when it
+// cannot be opened.
+OwnedKey OpenQueryKey(const char* path) {
+  HKEY key = nullptr;
+  if (platform::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE,
+                              &key) != ERROR_SUCCESS) {
+    return OwnedKey();
   }
-  ~QueryKey() {
-    if (open_) platform::RegCloseKey(handle_);
-  }
-  QueryKey(const QueryKey&) = delete;
-  QueryKey& operator=(const QueryKey&) = delete;
-
-  bool IsOpen() const { return open_; }
-  HKEY Handle() const { return handle_; }
-
- private:
-  HKEY handle_ = nullptr;
-  bool open_ = false;
-};
+  return OwnedKey(key);
+}
 
 bool HasBit(WORD mask, WORD bit) { return (mask & bit) != 0; }
 
@@ -81,11 +71,12 @@ void AppendServerEdition(const OSVERSIONINFOEXA& info, std::string& result) {
 // The "ProductType" text from ProductOptions, upper-cased; false when it
 // cannot be read.
 bool ReadProductType(std::string& productType) {
-  QueryKey key("SYSTEM\\CurrentControlSet\\Control\\ProductOptions");
-  if (!key.IsOpen()) return false;
+  const OwnedKey key =
+      OpenQueryKey("SYSTEM\\CurrentControlSet\\Control\\ProductOptions");
+  if (!key.valid()) return false;
   char data[255];
   DWORD size = sizeof data;
-  if (platform::RegQueryValueExA(key.Handle(), "ProductType", nullptr, nullptr,
+  if (platform::RegQueryValueExA(key.get(), "ProductType", nullptr, nullptr,
                                  reinterpret_cast<LPBYTE>(data),
                                  &size) != ERROR_SUCCESS ||
       size > sizeof data) {
@@ -121,9 +112,9 @@ void AppendServicePack(const OSVERSIONINFOEXA& info, std::string& result) {
       TextUpToNul(info.szCSDVersion, sizeof info.szCSDVersion);
   if (info.dwMajorVersion == 4 &&
       platform::lstrcmpiA(servicePack.c_str(), "Service Pack 6") == 0) {
-    QueryKey q246009(
+    const OwnedKey q246009 = OpenQueryKey(
         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009");
-    if (q246009.IsOpen()) {
+    if (q246009.valid()) {
       result += Format("Service Pack 6a (Build %d)", {build});
       return;
     }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/owned_handle.h"
 #include "platform/platform.h"
 #include "platform/posix-detail.h"
 
@@ -60,21 +61,18 @@ std::string IconvName(UINT codePage) {
   return "CP" + std::to_string(codePage);
 }
 
-class Converter {
- public:
-  explicit Converter(UINT codePage)
-      : handle_(iconv_open("UTF-16LE", IconvName(codePage).c_str())) {}
-  ~Converter() {
-    if (valid()) iconv_close(handle_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return handle_; }
-
- private:
-  iconv_t handle_;
+// A conversion descriptor of iconv_open.
+struct IconvConversion {
+  typedef iconv_t Handle;
+  static Handle None() { return reinterpret_cast<iconv_t>(-1); }
+  static void Close(Handle conversion) { iconv_close(conversion); }
 };
+typedef Owned<IconvConversion> Converter;
+
+// From `codePage` to UTF-16; none when iconv does not know the code page.
+Converter ConverterFrom(UINT codePage) {
+  return Converter(iconv_open("UTF-16LE", IconvName(codePage).c_str()));
+}
 
 const WCHAR kReplacement = 0xFFFD;
 
@@ -240,7 +238,7 @@ BOOL FindClose(HANDLE search) {
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR bytes, int count,
                         LPWSTR wide, int wideCount) {
   if (count < 0) count = static_cast<int>(std::strlen(bytes)) + 1;
-  Converter converter(codePage);
+  const Converter converter = ConverterFrom(codePage);
   if (!converter.valid()) {
     Fail(EINVAL);
     return 0;
@@ -273,7 +271,7 @@ int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR bytes, int count,
 }
 
 BOOL IsValidCodePage(UINT codePage) {
-  return codePage != CP_ACP && Converter(codePage).valid() ? TRUE : FALSE;
+  return codePage != CP_ACP && ConverterFrom(codePage).valid() ? TRUE : FALSE;
 }
 
 DWORD FormatMessageA(DWORD, LPCVOID, DWORD messageId, DWORD, LPSTR buffer,

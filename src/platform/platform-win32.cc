@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "platform/owned_handle.h"
+
 namespace platform {
 namespace {
 
@@ -47,6 +49,13 @@ void ReserveStackForFaultReport() {
   ULONG guarantee = 64 * 1024;
   if (setThreadStackGuarantee != nullptr) setThreadStackGuarantee(&guarantee);
 }
+
+// A library loaded by LoadLibraryA.
+struct LoadedLibrary {
+  typedef HMODULE Handle;
+  static Handle None() { return nullptr; }
+  static void Close(Handle library) { ::FreeLibrary(library); }
+};
 
 FaultHandler installedHandler = nullptr;
 
@@ -194,14 +203,12 @@ BOOL GetCPInfo(UINT codePage, LPCPINFO info) {
 // whole report of a few hotfixes.
 int GetSystemMetrics(int index) {
   typedef int(WINAPI * GetSystemMetricsFunction)(int);
-  HMODULE user32 = ::LoadLibraryA("user32.dll");
-  if (user32 == nullptr) return 0;
+  const Owned<LoadedLibrary> user32(::LoadLibraryA("user32.dll"));
+  if (!user32.valid()) return 0;
   const GetSystemMetricsFunction getSystemMetrics =
       reinterpret_cast<GetSystemMetricsFunction>(reinterpret_cast<void*>(
-          ::GetProcAddress(user32, "GetSystemMetrics")));
-  const int result = getSystemMetrics ? getSystemMetrics(index) : 0;
-  ::FreeLibrary(user32);
-  return result;
+          ::GetProcAddress(user32.get(), "GetSystemMetrics")));
+  return getSystemMetrics ? getSystemMetrics(index) : 0;
 }
 
 BOOL IsDBCSLeadByte(BYTE byte) { return ::IsDBCSLeadByte(byte); }

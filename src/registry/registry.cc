@@ -87,9 +87,9 @@ LONG EnumerateSubkeyName(HKEY key, DWORD index, std::vector<char>& name) {
 
 }  // namespace
 
-TRegistry::TRegistry() : OpenHandle(nullptr), RootHandle(HKEY_CURRENT_USER) {}
+TRegistry::TRegistry() : RootHandle(HKEY_CURRENT_USER) {}
 
-TRegistry::~TRegistry() { CloseCurrent(); }
+TRegistry::~TRegistry() = default;
 
 void TRegistry::SelectRoot(HKEY root) {
   if (root == RootHandle) return;
@@ -97,25 +97,21 @@ void TRegistry::SelectRoot(HKEY root) {
   CloseCurrent();
 }
 
-void TRegistry::CloseCurrent() {
-  if (OpenHandle == nullptr) return;
-  platform::RegCloseKey(OpenHandle);
-  OpenHandle = nullptr;
-}
+void TRegistry::CloseCurrent() { OpenHandle.Reset(); }
 
 bool TRegistry::OpenForReading(const std::string& path) {
   const bool absolute = !path.empty() && path[0] == '\\';
   const std::string subkey = absolute ? path.substr(1) : path;
   const HKEY base =
-      (OpenHandle != nullptr && !absolute) ? OpenHandle : RootHandle;
+      (OpenHandle.valid() && !absolute) ? OpenHandle.get() : RootHandle;
 
   HKEY opened = nullptr;
   for (REGSAM mask : kReadMasks) {
     if (platform::RegOpenKeyExA(base, subkey.c_str(), 0, mask, &opened) ==
         ERROR_SUCCESS) {
-      // Closed only now: the new key may have been opened from beneath it.
-      CloseCurrent();
-      OpenHandle = opened;
+      // The open key is closed only now: the new key may have been opened
+      // from beneath it.
+      OpenHandle.Reset(opened);
       return true;
     }
   }
@@ -127,7 +123,7 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
   DWORD subkeyCount = 0, longestName = 0, valueCount = 0;
   DWORD longestValueName = 0, longestData = 0;
   FILETIME lastWrite{};
-  if (platform::RegQueryInfoKeyA(OpenHandle, nullptr, nullptr, nullptr,
+  if (platform::RegQueryInfoKeyA(OpenHandle.get(), nullptr, nullptr, nullptr,
                                  &subkeyCount, &longestName, nullptr,
                                  &valueCount, &longestValueName, &longestData,
                                  nullptr, &lastWrite) != ERROR_SUCCESS) {
@@ -146,7 +142,7 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
     // the buffer undefined: it still gives its one entry, an empty one,
     // never a stale or partial name. The byte behind the buffer's length is
     // re-terminated in case the platform wrote all of it without a NUL.
-    if (EnumerateSubkeyName(OpenHandle, index, name) != ERROR_SUCCESS) {
+    if (EnumerateSubkeyName(OpenHandle.get(), index, name) != ERROR_SUCCESS) {
       name[0] = '\0';
     }
     name.back() = '\0';
@@ -157,8 +153,8 @@ void TRegistry::ListSubkeyNames(TStrings& list) {
 std::string TRegistry::ReadTextValue(const std::string& valueName) {
   DWORD type = 0;
   DWORD size = 0;
-  if (platform::RegQueryValueExA(OpenHandle, valueName.c_str(), nullptr, &type,
-                                 nullptr, &size) != ERROR_SUCCESS ||
+  if (platform::RegQueryValueExA(OpenHandle.get(), valueName.c_str(), nullptr,
+                                 &type, nullptr, &size) != ERROR_SUCCESS ||
       size == 0) {
     return std::string();
   }
@@ -166,8 +162,8 @@ std::string TRegistry::ReadTextValue(const std::string& valueName) {
   std::vector<char> data = TextBuffer(size);
   DWORD fetched = size;
   type = 0;
-  if (platform::RegQueryValueExA(OpenHandle, valueName.c_str(), nullptr, &type,
-                                 reinterpret_cast<LPBYTE>(data.data()),
+  if (platform::RegQueryValueExA(OpenHandle.get(), valueName.c_str(), nullptr,
+                                 &type, reinterpret_cast<LPBYTE>(data.data()),
                                  &fetched) != ERROR_SUCCESS) {
     RaiseRegistryFailure(kFetchFailed, valueName,
                          platform::CurrentCodeAddress());

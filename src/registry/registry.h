@@ -11,6 +11,7 @@
 #include <string>
 
 #include "output/exceptions.h"
+#include "platform/owned_handle.h"
 #include "platform/platform.h"
 #include "registry/string_list.h"
 
@@ -53,7 +54,7 @@ class TRegistry {
   void CloseCurrent();
 
  private:
-  HKEY OpenHandle;  // 0 while no key is open
+  OwnedKey OpenHandle;  // none while no key is open
   HKEY RootHandle;
 };
 

@@ -16,7 +16,7 @@ bool IsFolder(DWORD attributes) {
 
 ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
                          std::string& bytes, FileFacts& facts, DWORD& error) {
-  const ScopedFile file(platform::CreateFileA(
+  const OwnedFile file(platform::CreateFileA(
       path.c_str(), GENERIC_READ,
       // The machine whose report this is may replace it meanwhile.
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -71,7 +71,7 @@ PathKind KindOfPath(const std::string& path, DWORD& error) {
 bool ListFilesIn(const std::string& folder, std::vector<FolderEntry>& entries,
                  DWORD& error) {
   WIN32_FIND_DATAA found{};
-  const ScopedSearch search(
+  const OwnedSearch search(
       platform::FindFirstFileA(PathInFolder(folder, "*").c_str(), &found));
   if (!search.valid()) {
     error = platform::GetLastError();

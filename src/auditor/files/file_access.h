@@ -6,28 +6,9 @@
 #include <string>
 #include <vector>
 
+// OwnedFile and OwnedSearch, for the files and searches its callers open.
+#include "platform/owned_handle.h"
 #include "platform/platform.h"
-
-// Owns a handle and releases it with `Release`.
-template <BOOL (*Release)(HANDLE)>
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() {
-    if (valid()) Release(handle_);
-  }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-// An open file, and a folder search begun.
-typedef ScopedHandle<platform::CloseHandle> ScopedFile;
-typedef ScopedHandle<platform::FindClose> ScopedSearch;
 
 enum class ReadResult { kRead, kFailed, kTooLarge };
 

@@ -119,7 +119,7 @@ class LineReader {
     return got > 0;
   }
 
-  ScopedFile file_;
+  OwnedFile file_;
   std::string shown_;
   std::unique_ptr<char[]> buffer_{new char[kChunk]};
   std::size_t capacity_ = kChunk;

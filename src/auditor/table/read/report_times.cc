@@ -16,7 +16,7 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count,
 }
 
 std::string LastWriteOf(const std::string& path) {
-  const ScopedFile file(platform::CreateFileA(
+  const OwnedFile file(platform::CreateFileA(
       path.c_str(), GENERIC_READ,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
