@@ -23,7 +23,7 @@ class SinceRun {
            const EarlierAudits& earlier, const std::vector<AuditPoint>& audits,
            const std::vector<ReportFile>& files, TableWriter& writer,
            TextOutput& errors)
-      : earlier_(earlier), audits_(audits), writer_(writer) {
+      : audits_(audits), writer_(writer) {
     if (settings.since.empty()) return;
     tracker_ = std::make_unique<SinceTracker>(earlier.last, judgement.baseline,
                                               earlier.hotfixes, files, errors);
@@ -53,7 +53,6 @@ class SinceRun {
   }
 
  private:
-  const EarlierAudits& earlier_;
   const std::vector<AuditPoint>& audits_;  // the earlier ones
   TableWriter& writer_;
   std::unique_ptr<SinceTracker> tracker_;
