@@ -51,6 +51,16 @@ def find_data(given):
     return None
 
 
+def data_to_measure(given, bench):
+    """find_data(given); when there is none, a line of the benchmark
+    `bench` saying so."""
+    data = find_data(given)
+    if data is None:
+        print("%s: no %s beside the checkout (or --data): nothing to "
+              "measure" % (bench, DATA_NAME))
+    return data
+
+
 def build_program():
     if not (BUILD / "CMakeCache.txt").exists():
         subprocess.run(["cmake", "-S", str(REPO), "-B", str(BUILD), "-G",
@@ -90,10 +100,8 @@ def main():
     parser.add_argument("--data")
     parser.add_argument("--rounds", type=int, default=5)
     arguments = parser.parse_args()
-    data = find_data(arguments.data)
+    data = data_to_measure(arguments.data, "baseline_bench")
     if data is None:
-        print("baseline_bench: no %s beside the checkout (or --data): "
-              "nothing to measure" % DATA_NAME)
         return 0
     program = build_program()
     commands = {

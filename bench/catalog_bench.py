@@ -75,22 +75,31 @@ class Level:
         self.share = share
         self.prefixes = prefixes
 
+    def with_share(self, share):
+        """The same level at another share of a fleet's machines."""
+        return Level(self.os_line, self.windows, self.service_pack, share,
+                     self.prefixes)
 
-LEVELS = [
-    Level("Windows 2000 Professional Service Pack 4 (Build 2195)",
-          "Windows 2000", 4, 20, ["ACCT", "HR", "PLANT"]),
-    Level("Windows XP Professional Service Pack 2 (Build 2600)",
-          "Windows XP", 2, 10, ["LAB", "PLANT"]),
-    Level("Windows XP Professional Service Pack 3 (Build 2600)",
-          "Windows XP", 3, 45, ["ACCT", "SALES", "DEV", "HR", "FIN", "OPS"]),
-    Level("Windows .NET Server 2003 family, Professional Service Pack 2 "
-          "(Build 3790)", "Windows XP x64", 2, 5, ["CAD", "DEV"]),
-    Level("Windows .NET Server 2003 family, Enterprise Edition Service "
-          "Pack 1 (Build 3790)", "Windows Server 2003", 1, 5, ["DB"]),
-    Level("Windows .NET Server 2003 family, Standard Edition Service "
-          "Pack 2 (Build 3790)", "Windows Server 2003", 2, 15,
-          ["SRV", "DC", "FS"]),
-]
+
+WINDOWS_2000_SP4 = Level(
+    "Windows 2000 Professional Service Pack 4 (Build 2195)", "Windows 2000",
+    4, 20, ["ACCT", "HR", "PLANT"])
+XP_SP2 = Level("Windows XP Professional Service Pack 2 (Build 2600)",
+               "Windows XP", 2, 10, ["LAB", "PLANT"])
+XP_SP3 = Level("Windows XP Professional Service Pack 3 (Build 2600)",
+               "Windows XP", 3, 45,
+               ["ACCT", "SALES", "DEV", "HR", "FIN", "OPS"])
+XP_X64_SP2 = Level("Windows .NET Server 2003 family, Professional Service "
+                   "Pack 2 (Build 3790)", "Windows XP x64", 2, 5,
+                   ["CAD", "DEV"])
+SERVER_2003_SP1 = Level("Windows .NET Server 2003 family, Enterprise "
+                        "Edition Service Pack 1 (Build 3790)",
+                        "Windows Server 2003", 1, 5, ["DB"])
+SERVER_2003_SP2 = Level("Windows .NET Server 2003 family, Standard Edition "
+                        "Service Pack 2 (Build 3790)", "Windows Server 2003",
+                        2, 15, ["SRV", "DC", "FS"])
+LEVELS = [WINDOWS_2000_SP4, XP_SP2, XP_SP3, XP_X64_SP2, SERVER_2003_SP1,
+          SERVER_2003_SP2]
 WINDOWS_NAMES = sorted({level.windows for level in LEVELS}, key=len,
                        reverse=True)
 OTHER_UPDATES = 80  # non-security updates of a level
@@ -279,10 +288,8 @@ def main():
     parser.add_argument("--no-browser", action="store_true",
                         help="time the program only")
     arguments = parser.parse_args()
-    data = baseline_bench.find_data(arguments.data)
+    data = baseline_bench.data_to_measure(arguments.data, "catalog_bench")
     if data is None:
-        print("catalog_bench: no %s beside the checkout (or --data): "
-              "nothing to measure" % baseline_bench.DATA_NAME)
         return 0
 
     program = build_program()

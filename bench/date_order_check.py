@@ -24,17 +24,8 @@ import subprocess
 import sys
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parent.parent
-DATA_NAME = "shared/reference/bulletin-data/BulletinSearch-2017-06-14.xlsx"
-
-
-def find_data(given):
-    if given:
-        return Path(given) if Path(given).exists() else None
-    for base in (REPO.parent, REPO.parent.parent):
-        if (base / DATA_NAME).exists():
-            return base / DATA_NAME
-    return None
+# The bulletin data is looked for where the baseline benchmark looks.
+from baseline_bench import REPO, find_data
 
 
 def convert(program, path):

@@ -318,22 +318,36 @@ def write_page(program, folder, page):
     return page
 
 
-def load_and_draw(chromium, page, shot):
-    """Seconds a fresh Chromium takes to load the page and lay it out, and
-    to draw its first screen; None when either takes more than GIVE_UP."""
-    profile = tempfile.mkdtemp(prefix="fleet-bench-")
+def in_fresh_browser(chromium, work):
+    """work(browser) in a fresh headless Chromium with an empty profile and
+    a page of VIEWPORT; None when DevTools gives up (a step past its
+    time)."""
+    profile = tempfile.mkdtemp(prefix="bench-chromium-")
     browser = Browser(chromium, profile)
     try:
         browser.open_page(*VIEWPORT)
-        loaded = browser.load(str(page), GIVE_UP)
-        started = time.monotonic()
-        browser.screenshot(str(shot), GIVE_UP)
-        return loaded, time.monotonic() - started
+        return work(browser)
     except DevToolsError:
         return None
     finally:
         browser.close()
         shutil.rmtree(profile, ignore_errors=True)
+
+
+def timed_load_and_draw(browser, page, shot):
+    """Seconds the browser takes to load the page and lay it out, and to
+    draw its first screen into `shot`; each may take up to GIVE_UP."""
+    loaded = browser.load(str(page), GIVE_UP)
+    started = time.monotonic()
+    browser.screenshot(str(shot), GIVE_UP)
+    return loaded, time.monotonic() - started
+
+
+def load_and_draw(chromium, page, shot):
+    """timed_load_and_draw in a fresh Chromium; None when either step takes
+    more than GIVE_UP."""
+    return in_fresh_browser(
+        chromium, lambda browser: timed_load_and_draw(browser, page, shot))
 
 
 def rotated(names, round_number):

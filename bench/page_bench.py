@@ -57,40 +57,30 @@ import os
 import random
 import shutil
 import statistics
-import subprocess
 import sys
-import tempfile
 import time
 
 import baseline_bench
 import catalog_bench
-from catalog_bench import Level, Updates, make_catalog, read_catalog
-from fleet_bench import GIVE_UP, VIEWPORT, rotated
+from catalog_bench import (Level, Updates, make_catalog, read_catalog,
+                           write_page)
+from fleet_bench import (GIVE_UP, VIEWPORT, in_fresh_browser, rotated,
+                         timed_load_and_draw)
 from since_bench import cpu_once, earlier_run, write_earlier
-from table_bench import BUILD, REPO, WRITTEN, build_program, run_once
-
-sys.path.insert(0, str(REPO / "tests" / "auditor" / "table"))
-from check_html_page import Browser, DevToolsError  # noqa: E402
+from table_bench import BUILD, WRITTEN, build_program, run_once
 
 # Raise it whenever write_varied_fleet writes other reports: the fleets
 # kept in build/bench-table are found by their folder's name alone.
 VARIED_VERSION = 1
 VARIED_LEVELS = [
-    Level("Windows 2000 Professional Service Pack 4 (Build 2195)",
-          "Windows 2000", 4, 20, ["ACCT", "HR", "PLANT"]),
+    catalog_bench.WINDOWS_2000_SP4,
     Level("Windows XP Professional Service Pack 1 (Build 2600)",
           "Windows XP", 1, 5, ["PLANT", "LAB"]),
-    Level("Windows XP Professional Service Pack 2 (Build 2600)",
-          "Windows XP", 2, 10, ["LAB", "PLANT"]),
-    Level("Windows XP Professional Service Pack 3 (Build 2600)",
-          "Windows XP", 3, 40, ["ACCT", "SALES", "DEV", "HR", "FIN", "OPS"]),
-    Level("Windows .NET Server 2003 family, Professional Service Pack 2 "
-          "(Build 3790)", "Windows XP x64", 2, 5, ["CAD", "DEV"]),
-    Level("Windows .NET Server 2003 family, Enterprise Edition Service "
-          "Pack 1 (Build 3790)", "Windows Server 2003", 1, 5, ["DB"]),
-    Level("Windows .NET Server 2003 family, Standard Edition Service "
-          "Pack 2 (Build 3790)", "Windows Server 2003", 2, 15,
-          ["SRV", "DC", "FS"]),
+    catalog_bench.XP_SP2,
+    catalog_bench.XP_SP3.with_share(40),
+    catalog_bench.XP_X64_SP2,
+    catalog_bench.SERVER_2003_SP1,
+    catalog_bench.SERVER_2003_SP2,
 ]
 # Where each of a level's three images stops in its catalog updates.
 IMAGE_ENDS = [1.0, 0.85, 0.7]
@@ -170,14 +160,8 @@ def load_and_draw(chromium, page, shot, follow=None):
     to draw its first screen, and the DOM's size; None past GIVE_UP. With
     `follow`, a selector of a link: after the timing it is followed, and
     a second screenshot taken there (NAME-machine.png)."""
-    profile = tempfile.mkdtemp(prefix="page-bench-")
-    browser = Browser(chromium, profile)
-    try:
-        browser.open_page(*VIEWPORT)
-        loaded = browser.load(str(page), GIVE_UP)
-        started = time.monotonic()
-        browser.screenshot(str(shot), GIVE_UP)
-        drawn = time.monotonic() - started
+    def timed_and_measured(browser):
+        loaded, drawn = timed_load_and_draw(browser, page, shot)
         dom = browser.evaluate(DOM_SIZE, GIVE_UP)
         if follow and browser.evaluate(
                 "!!document.querySelector(%r)" % follow):
@@ -186,18 +170,7 @@ def load_and_draw(chromium, page, shot, follow=None):
             browser.screenshot(str(shot.with_name(shot.stem +
                                                   "-machine.png")), GIVE_UP)
         return loaded, drawn, dom
-    except DevToolsError:
-        return None
-    finally:
-        browser.close()
-        shutil.rmtree(profile, ignore_errors=True)
-
-
-def write_page(argv, page):
-    with open(page, "wb") as out:
-        subprocess.run(argv, stdout=out, stderr=subprocess.DEVNULL,
-                       check=False)
-    return page
+    return in_fresh_browser(chromium, timed_and_measured)
 
 
 def page_commands(program, fleets, catalog, earlier):
@@ -278,10 +251,8 @@ def main():
     parser.add_argument("--no-since", action="store_true",
                         help="no earlier audit, no page with --since")
     arguments = parser.parse_args()
-    data = baseline_bench.find_data(arguments.data)
+    data = baseline_bench.data_to_measure(arguments.data, "page_bench")
     if data is None:
-        print("page_bench: no %s beside the checkout (or --data): nothing "
-              "to measure" % baseline_bench.DATA_NAME)
         return 0
 
     program = build_program()

@@ -39,6 +39,8 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 E2E_DIR = os.path.join(HERE, "..", "e2e")
 sys.path.insert(0, E2E_DIR)
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+import driver  # noqa: E402
 import run_case  # noqa: E402
 import run_program  # noqa: E402
 
@@ -283,11 +285,7 @@ def main():
     except (run_case.CaseError, subprocess.SubprocessError, OSError) as error:
         print("error: %s" % error)
         return 2
-    for problem in problems:
-        print(problem)
-    if not problems:
-        print("ok: %s" % arguments.case)
-    return 1 if problems else 0
+    return driver.print_outcome(arguments.case, problems)
 
 
 if __name__ == "__main__":

@@ -23,7 +23,6 @@ import html.parser
 import argparse
 import os
 import pwd
-import resource
 import shutil
 import subprocess
 import sys
@@ -31,6 +30,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "support"))
+import driver  # noqa: E402
 import hostile_inputs  # noqa: E402
 
 TIMEOUT = 120
@@ -421,34 +421,22 @@ def check_since_json(program, folder):
 
 def check_since_hostile(program, folder, memory_limit):
     problems = []
-    memory = (1 << 30) if memory_limit else None
-
-    def limit():
-        resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
     for name, kind, make, want_code, want_error in hostile_inputs.CASES:
         if kind != "table":
             continue
-        case_folder = os.path.join(folder, name)
-        os.mkdir(case_folder)
-        argv = make(case_folder, "full")
-        try:
-            completed = subprocess.run(
-                [program] + argv, cwd=case_folder, capture_output=True,
-                stdin=subprocess.DEVNULL, timeout=60,
-                preexec_fn=limit if memory else None)
-        except subprocess.TimeoutExpired:
-            problems.append(name + ": no answer within 60 s")
+        answer = driver.run_hostile_case(
+            program, make, os.path.join(folder, name), memory_limit)
+        if answer is None:
+            problems.append("%s: no answer within %d s"
+                            % (name, driver.HOSTILE_SECONDS))
             continue
-        finally:
-            shutil.rmtree(case_folder, ignore_errors=True)
-        err = completed.stderr
-        expect(problems, name + ": exit code", completed.returncode,
-               want_code)
+        code, out, err = answer
+        expect(problems, name + ": exit code", code, want_code)
         expect(problems, name + ": standard error holds " + want_error,
                want_error.encode() in err, True)
         if want_code == 2:
             expect(problems, name + ": one line, nothing written",
-                   (err.count(b"\n"), completed.stdout), (1, b""))
+                   (err.count(b"\n"), out), (1, b""))
     return problems
 
 
@@ -568,30 +556,24 @@ def main():
                         help="for a sanitizer's build, which needs more")
     arguments = parser.parse_args()
     program = os.path.abspath(arguments.program)
-    folder = tempfile.mkdtemp()
-    try:
+
+    def check(folder):
         if arguments.group == "bad-input":
-            problems = check_table(program, folder, *bad_input_files(),
-                                   arguments=("--codepage", "932"))
-        elif arguments.group == "encodings":
-            problems = check_table(program, folder, *encodings_files())
-        elif arguments.group == "since":
-            problems = check_since(program, folder,
-                                   os.path.abspath(arguments.baseline))
-        elif arguments.group == "since-hostile":
-            problems = check_since_hostile(program, folder,
-                                           not arguments.no_memory_limit)
-        elif arguments.group == "hostile":
-            problems = check_hostile(program, folder, arguments.soffice)
-        else:
-            problems = check_usage(program, folder, arguments.version)
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    for problem in problems:
-        print(problem)
-    if not problems:
-        print("ok: %s" % arguments.group)
-    return 1 if problems else 0
+            return check_table(program, folder, *bad_input_files(),
+                               arguments=("--codepage", "932"))
+        if arguments.group == "encodings":
+            return check_table(program, folder, *encodings_files())
+        if arguments.group == "since":
+            return check_since(program, folder,
+                               os.path.abspath(arguments.baseline))
+        if arguments.group == "since-hostile":
+            return check_since_hostile(program, folder,
+                                       not arguments.no_memory_limit)
+        if arguments.group == "hostile":
+            return check_hostile(program, folder, arguments.soffice)
+        return check_usage(program, folder, arguments.version)
+    return driver.print_outcome(arguments.group,
+                                driver.in_temporary_folder(check))
 
 
 if __name__ == "__main__":

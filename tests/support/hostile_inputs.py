@@ -61,12 +61,13 @@ def write(folder, name, data):
     return name
 
 
-def workbook(sheet, strings=None, extra=()):
-    """An .xlsx whose first worksheet is `sheet` and shared strings
-    `strings`: bytes, or a function writing them into a member."""
+def workbook(sheet, strings=None, extra=(),
+             compression=zipfile.ZIP_DEFLATED):
+    """An .xlsx whose first worksheet "Bulletins" is `sheet` and shared
+    strings `strings`: bytes, or a function writing them into a member."""
     buffer = io.BytesIO()
     warnings.simplefilter("ignore", UserWarning)  # a name given twice
-    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
+    with zipfile.ZipFile(buffer, "w", compression) as archive:
         archive.writestr("[Content_Types].xml", "<Types/>")
         archive.writestr(
             "_rels/.rels",

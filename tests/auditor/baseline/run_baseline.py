@@ -25,35 +25,23 @@ import csv
 import io
 import os
 import re
-import resource
 import shutil
-import subprocess
 import sys
-import tempfile
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                 "..", "..", "support"))
 import hostile_inputs  # noqa: E402
+from driver import (  # noqa: E402
+    HOSTILE_SECONDS, in_temporary_folder, print_outcome, run,
+    run_hostile_case)
+# The rows and workbooks of the bad-input cases are written as the hostile
+# cases' are.
+from hostile_inputs import (  # noqa: E402
+    HEADER, HEADER_ROW, SHEET, inline_row, workbook)
 
-TIMEOUT = 120
 PROGRAM = b"hotfixes-baseline: "
 DATA_FILES = ("bulletins-2008-2017", "bulletins-2001-2008-form")
-HEADER = ("Date Posted,Bulletin Id,Bulletin KB,Severity,Impact,Title,"
-          "Affected Product,Component KB,Affected Component,Impact,Severity,"
-          "Supersedes,Reboot,CVEs\r\n")
-SHEET = "xl/worksheets/sheet1.xml"
-
-
-def run(command, cwd=None, memory=None, timeout=TIMEOUT):
-    """Exit code, standard output and error; `memory`: the bytes of
-    address space it may take."""
-    def limit():
-        resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
-    completed = subprocess.run(command, cwd=cwd, capture_output=True,
-                               stdin=subprocess.DEVNULL, timeout=timeout,
-                               preexec_fn=limit if memory else None)
-    return completed.returncode, completed.stdout, completed.stderr
 
 
 def expect(problems, what, got, want):
@@ -272,40 +260,6 @@ def check_real_machines(arguments, folder):
     return problems
 
 
-def workbook(sheet, compression=zipfile.ZIP_DEFLATED):
-    """A minimal .xlsx: its first sheet "Bulletins" is `sheet` (bytes, or a
-    function writing it to a file object), its texts inline."""
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w", compression) as archive:
-        archive.writestr("[Content_Types].xml", "<Types/>")
-        archive.writestr(
-            "_rels/.rels",
-            '<Relationships><Relationship Id="rId1" Type="http://schemas.'
-            'openxmlformats.org/officeDocument/2006/relationships/'
-            'officeDocument" Target="xl/workbook.xml"/></Relationships>')
-        archive.writestr(
-            "xl/workbook.xml",
-            '<workbook xmlns:r="r"><sheets><sheet name="Bulletins" '
-            'sheetId="1" r:id="rId7"/></sheets></workbook>')
-        archive.writestr(
-            "xl/_rels/workbook.xml.rels",
-            '<Relationships><Relationship Id="rId7" Type="worksheet" '
-            'Target="worksheets/sheet1.xml"/></Relationships>')
-        if callable(sheet):
-            with archive.open(SHEET, "w", force_zip64=False) as member:
-                sheet(member)
-        else:
-            archive.writestr(SHEET, sheet)
-    return buffer.getvalue()
-
-
-def inline_row(number, texts):
-    cells = "".join('<c t="inlineStr"><is><t>%s</t></is></c>' % text
-                    for text in texts)
-    return '<row r="%d">%s</row>' % (number, cells)
-
-
-HEADER_ROW = inline_row(1, HEADER.strip().split(","))
 ROW = inline_row(2, ["39826", "MS09-001", "958687", "Critical", "x", "SMB",
                      "Microsoft Windows XP Service Pack 3", "958687", "",
                      "x", "Critical", "MS08-063[957095]"])
@@ -326,7 +280,8 @@ def bomb(member):
 
 
 def with_bad_crc():
-    data = workbook(sheet_xml(HEADER_ROW + ROW), zipfile.ZIP_STORED)
+    data = workbook(sheet_xml(HEADER_ROW + ROW),
+                    compression=zipfile.ZIP_STORED)
     # The stored worksheet's text changed, its CRC not: still good XML.
     return data.replace(b"MS08-063", b"MS08-064")
 
@@ -441,24 +396,17 @@ def is_one_visible_line(text):
 
 def check_hostile(arguments, folder):
     problems = []
-    memory = None if arguments.no_memory_limit else 1 << 30
     for name, program, make, want_code, want_error in hostile_inputs.CASES:
         if program != "baseline":
             continue
         case_folder = os.path.join(folder, name)
-        os.mkdir(case_folder)
-        argv = make(case_folder, "full")
-        try:
-            code, out, err = run([arguments.program] + argv, case_folder,
-                                 memory, timeout=60)
-        except subprocess.TimeoutExpired:
-            problems.append(name + ": no answer within 60 s")
+        answer = run_hostile_case(arguments.program, make, case_folder,
+                                  not arguments.no_memory_limit)
+        if answer is None:
+            problems.append("%s: no answer within %d s"
+                            % (name, HOSTILE_SECONDS))
             continue
-        finally:
-            for file in os.listdir(case_folder):
-                path = os.path.join(case_folder, file)
-                if os.path.isfile(path) and file.endswith((".csv", ".xlsx")):
-                    os.remove(path)
+        code, out, err = answer
         expect(problems, name + ": exit code", code, want_code)
         expect(problems, name + ": a text on standard error",
                want_error.encode() in err, True)
@@ -471,10 +419,10 @@ def check_hostile(arguments, folder):
             expect(problems, name + ": output holds " + repr(text),
                    text in out, True)
         # What the converter writes, the table reads.
+        os.makedirs(os.path.join(case_folder, "reports"))
         baseline = os.path.join(case_folder, "baseline.txt")
         with open(baseline, "wb") as file:
             file.write(out)
-        os.mkdir(os.path.join(case_folder, "reports"))
         code, _, err = run([arguments.table_program, "--baseline", baseline,
                             os.path.join(case_folder, "reports")])
         expect(problems, name + ": the table reads the baseline",
@@ -536,19 +484,11 @@ def main():
         if getattr(arguments, name):
             setattr(arguments, name,
                     os.path.abspath(getattr(arguments, name)))
-    folder = tempfile.mkdtemp()
-    try:
-        check = {"real-rows": check_real_rows, "bad-input": check_bad_input,
-                 "hostile": check_hostile, "usage": check_usage,
-                 "real-machines": check_real_machines}[arguments.group]
-        problems = check(arguments, folder)
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    for problem in problems:
-        print(problem)
-    if not problems:
-        print("ok: %s" % arguments.group)
-    return 1 if problems else 0
+    check = {"real-rows": check_real_rows, "bad-input": check_bad_input,
+             "hostile": check_hostile, "usage": check_usage,
+             "real-machines": check_real_machines}[arguments.group]
+    problems = in_temporary_folder(lambda folder: check(arguments, folder))
+    return print_outcome(arguments.group, problems)
 
 
 if __name__ == "__main__":

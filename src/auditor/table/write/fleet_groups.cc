@@ -100,3 +100,12 @@ void SortLevels(const Fleet& fleet, std::vector<PatchLevel>& levels) {
                      return a.machines.size() > b.machines.size();
                    });
 }
+
+std::size_t MachinesOf(const std::vector<PatchLevel>& levels,
+                       std::size_t first) {
+  std::size_t machines = 0;
+  for (std::size_t l = first; l < levels.size(); ++l) {
+    machines += levels[l].machines.size();
+  }
+  return machines;
+}

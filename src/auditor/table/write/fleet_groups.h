@@ -49,4 +49,8 @@ std::vector<WindowsSection> GroupFleet(const Fleet& fleet);
 // order among equals is kept.
 void SortLevels(const Fleet& fleet, std::vector<PatchLevel>& levels);
 
+// The machines of the levels from number `first` on.
+std::size_t MachinesOf(const std::vector<PatchLevel>& levels,
+                       std::size_t first = 0);
+
 #endif  // HOTFIXES_AUDITOR_TABLE_WRITE_FLEET_GROUPS_H_

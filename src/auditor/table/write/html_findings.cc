@@ -461,21 +461,11 @@ void WriteFindingsNotListed(const WindowsSection& section,
                             const std::vector<PatchLevel>& rows,
                             std::size_t listed, std::size_t firstIndex,
                             std::string& out, TextOutput& errors) {
-  std::size_t machines = 0;
-  for (std::size_t r = listed; r < rows.size(); ++r) {
-    machines += rows[r].machines.size();
-  }
-  const std::string left = Plural(machines, "machine", "machines");
-  out.append("<p class=nd id=x").append(std::to_string(firstIndex + listed));
-  out.append(">Not listed: the findings of ").append(left);
-  out.append(", past the ").append(std::to_string(kListedBytes));
-  out +=
-      " bytes the page gives its lines. The CSV, the wide CSV and JSON"
-      " Lines hold them.\n";
-  errors << "hotfixes-table: the page does not list the findings of " << left
-         << " of " << SectionName(section.windows)
-         << ": its lines would pass their room; the CSV, the wide CSV and"
-            " JSON Lines hold them\r\n";
+  const NotListed note{"x" + std::to_string(firstIndex + listed),
+                       "the findings of " + Plural(MachinesOf(rows, listed),
+                                                   "machine", "machines"),
+                       "hold them", "hold them"};
+  WriteNotListed(note, section.windows, out, errors);
 }
 
 // How the findings of a section are written, and where each machine's

@@ -119,3 +119,19 @@ std::size_t WriteOutline(const OutlineLines& lines, std::string_view idPrefix,
   if (written > 0) out += "</ul>\n";
   return written;
 }
+
+void WriteNotListed(const NotListed& note, Windows windows, std::string& out,
+                    TextOutput& errors) {
+  out.append("<p class=nd id=").append(note.id);
+  out.append(">Not listed: ").append(note.what);
+  out.append(", past the ").append(std::to_string(kListedBytes));
+  out +=
+      " bytes the page gives its lines. The CSV, the wide CSV and JSON"
+      " Lines ";
+  out.append(note.onPage).append(".\n");
+  errors << "hotfixes-table: the page does not list " << note.what << " of "
+         << SectionName(windows)
+         << ": its lines would pass their room; the CSV, the wide CSV and"
+            " JSON Lines "
+         << note.onError << "\r\n";
+}

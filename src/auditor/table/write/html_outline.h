@@ -22,7 +22,9 @@
 #include <string_view>
 #include <vector>
 
+#include "auditor/files/text_output.h"
 #include "auditor/table/write/fleet_outline.h"
+#include "auditor/vocabulary/windows_release.h"
 
 const std::size_t kMatrixCells = 20000;
 const std::size_t kPageCells = 60000;
@@ -78,5 +80,20 @@ struct OutlineLines {
 std::size_t WriteOutline(const OutlineLines& lines, std::string_view idPrefix,
                          const ItemWords& words, PageRoom& room,
                          std::string& out);
+
+// Where a part's lines stop, past the room of kListedBytes: what the note
+// there and the line on standard error say is left to the other formats.
+struct NotListed {
+  std::string id;       // the first line left out's, the machines' link
+  std::string what;     // "3 patch levels of 7 machines"
+  const char* onPage;   // what the other formats do: "list their hotfixes"
+  const char* onError;  // the same, shorter: "list them"
+};
+
+// "<p class=nd id=ID>Not listed: WHAT, past the 2000000 bytes the page
+// gives its lines. The CSV, the wide CSV and JSON Lines ON-PAGE." and the
+// same, of the section of `windows`, on standard error.
+void WriteNotListed(const NotListed& note, Windows windows, std::string& out,
+                    TextOutput& errors);
 
 #endif  // HOTFIXES_AUDITOR_TABLE_WRITE_HTML_OUTLINE_H_

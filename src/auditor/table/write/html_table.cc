@@ -421,14 +421,6 @@ void AppendMatrixRow(const Fleet& fleet, const WindowsSection& section,
   row += "</tr>\n";
 }
 
-std::size_t MachinesIn(const WindowsSection& section) {
-  std::size_t machines = 0;
-  for (const PatchLevel& level : section.levels) {
-    machines += level.machines.size();
-  }
-  return machines;
-}
-
 // A section's hotfixes as they read in its lines.
 class HotfixWords : public ItemWords {
  public:
@@ -486,26 +478,16 @@ OutlineLines HotfixLines(const Fleet& fleet, const WindowsSection& section,
 
 // Where the lines stop: the note takes the id of the first level left out,
 // which the machines of every level left out link to.
-void WriteNotListed(const WindowsSection& section, std::size_t listed,
-                    std::size_t firstIndex, std::string& out,
-                    TextOutput& errors) {
-  std::size_t machines = 0;
-  for (std::size_t l = listed; l < section.levels.size(); ++l) {
-    machines += section.levels[l].machines.size();
-  }
-  const std::string left =
+void WriteLevelsNotListed(const WindowsSection& section, std::size_t listed,
+                          std::size_t firstIndex, std::string& out,
+                          TextOutput& errors) {
+  const NotListed note{
+      "l" + std::to_string(firstIndex + listed),
       Plural(section.levels.size() - listed, "patch level", "patch levels") +
-      " of " + Plural(machines, "machine", "machines");
-  out.append("<p class=nd id=l").append(std::to_string(firstIndex + listed));
-  out.append(">Not listed: ").append(left);
-  out.append(", past the ").append(std::to_string(kListedBytes));
-  out +=
-      " bytes the page gives its lines. The CSV, the wide CSV and JSON"
-      " Lines list their hotfixes.\n";
-  errors << "hotfixes-table: the page does not list " << left << " of "
-         << SectionName(section.windows)
-         << ": its lines would pass their room; the CSV, the wide CSV and"
-            " JSON Lines list them\r\n";
+          " of " +
+          Plural(MachinesOf(section.levels, listed), "machine", "machines"),
+      "list their hotfixes", "list them"};
+  WriteNotListed(note, section.windows, out, errors);
 }
 
 // Draws the section's matrix if the page has room for it, else writes its
@@ -514,7 +496,7 @@ std::size_t WriteSectionHotfixes(const Fleet& fleet,
                                  const WindowsSection& section,
                                  std::size_t firstIndex, PageRoom& room,
                                  std::string& out, TextOutput& errors) {
-  const std::size_t machines = MachinesIn(section);
+  const std::size_t machines = MachinesOf(section.levels);
   out.append("<h3>").append(SectionName(section.windows)).append(": ");
   out.append(Plural(machines, "machine", "machines")).append(", ");
   out.append(Plural(section.levels.size(), "patch level", "patch levels"));
@@ -539,7 +521,7 @@ std::size_t WriteSectionHotfixes(const Fleet& fleet,
                    "hs" + std::to_string(static_cast<int>(section.windows)),
                    HotfixWords(fleet, section), room, out);
   if (listed < section.levels.size()) {
-    WriteNotListed(section, listed, firstIndex, out, errors);
+    WriteLevelsNotListed(section, listed, firstIndex, out, errors);
   }
   return listed;
 }

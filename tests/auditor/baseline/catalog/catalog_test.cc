@@ -12,6 +12,7 @@
 #include "auditor/baseline/catalog/windows_levels.h"
 #include "auditor/baseline/catalog/windows_products.h"
 #include "auditor/table/judge/baseline.h"
+#include "support/verdict_on.h"
 #include "test_support.h"
 
 namespace {
@@ -175,28 +176,6 @@ class CatalogTest : public FakePlatformTest {
     return baseline;
   }
 };
-
-// The verdict on requirement `id` of a complete report of `os` with the
-// hotfixes `entries`, as "state hotfix".
-std::string VerdictOn(const Baseline& baseline, const char* os,
-                      const char* entries, const std::string& id) {
-  MachineReport report;
-  report.os = os;
-  report.status = ReportStatus::kComplete;
-  std::istringstream names(entries);
-  for (std::string name; names >> name;) report.entries.push_back({name, ""});
-  const std::vector<Verdict> verdicts =
-      baseline.Judge(report, WindowsReleaseOf(report.os));
-  for (std::size_t i = 0; i < verdicts.size(); ++i) {
-    if (baseline.requirements()[i].id != id) continue;
-    std::string text = VerdictStateName(verdicts[i].state);
-    if (!verdicts[i].hotfix.empty()) {
-      text += " " + std::string(verdicts[i].hotfix);
-    }
-    return text;
-  }
-  return "no requirement " + id;
-}
 
 const char* const kOsXpSp1 =
     "Windows XP Professional Service Pack 1 (Build 2600)";

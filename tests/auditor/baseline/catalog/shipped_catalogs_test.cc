@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "auditor/table/judge/baseline.h"
-#include "auditor/vocabulary/windows_release.h"
+#include "support/verdict_on.h"
 
 namespace {
 
@@ -112,27 +112,6 @@ Baseline AllShipped() {
   // No bulletin in two of them.
   EXPECT_EQ(baseline.ReadingNotes(), std::vector<std::string>());
   return baseline;
-}
-
-// "state hotfix" of the verdict on `id` for a complete report of `os`
-// listing `entry`.
-std::string VerdictOn(const Baseline& baseline, const std::string& os,
-                      const std::string& entry, const std::string& id) {
-  MachineReport report;
-  report.os = os;
-  report.status = ReportStatus::kComplete;
-  if (!entry.empty()) report.entries.push_back({entry, ""});
-  const std::vector<Verdict> verdicts =
-      baseline.Judge(report, WindowsReleaseOf(report.os));
-  for (std::size_t i = 0; i < verdicts.size(); ++i) {
-    if (baseline.requirements()[i].id != id) continue;
-    std::string text = VerdictStateName(verdicts[i].state);
-    if (!verdicts[i].hotfix.empty()) {
-      text += " " + std::string(verdicts[i].hotfix);
-    }
-    return text;
-  }
-  return "no requirement " + id;
 }
 
 // A fleet of every level the bulletins of the worm years name, in the
