@@ -154,20 +154,20 @@ refresh_lists() {
   say "apt-get update failed $update_tries times (not refreshed: ${lists:-$(apt_reason "$output")}); going on with the package lists apt has"
 }
 
-# Installs the packages in one go; where that fails, one by one, so that
-# each one that cannot be installed is named with apt's reason. Returns 1
-# if any could not be.
+# install_packages full|lean PACKAGE...: installs the packages (lean:
+# without what they only recommend) in one go; where that fails, one by
+# one, so that each one that cannot be installed is named with apt's
+# reason. Returns 1 if any could not be.
 install_packages() {
-  local -a options=("$@")
-  local -a wanted=("${options[@]:1}")
-  local no_recommends=${options[0]}
+  local kind=$1
+  shift
   local -a apt_install=(install "${apt_options[@]}")
-  [[ $no_recommends == lean ]] && apt_install+=(--no-install-recommends)
-  if apt_get "${apt_install[@]}" "${wanted[@]}" >&2 2>/dev/null; then
+  [[ $kind == lean ]] && apt_install+=(--no-install-recommends)
+  if apt_get "${apt_install[@]}" "$@" >&2 2>/dev/null; then
     return 0
   fi
   local package output failed=0
-  for package in "${wanted[@]}"; do
+  for package in "$@"; do
     is_installed "$package" && continue
     if ! output=$(apt_get "${apt_install[@]}" "$package" 2>&1); then
       say "cannot install $package: $(apt_reason "$output")"

@@ -14,13 +14,16 @@ bool IsFolder(DWORD attributes) {
 
 }  // namespace
 
-ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
-                         std::string& bytes, FileFacts& facts, DWORD& error) {
-  const OwnedFile file(platform::CreateFileA(
+OwnedFile OpenToRead(const std::string& path) {
+  return OwnedFile(platform::CreateFileA(
       path.c_str(), GENERIC_READ,
-      // The machine whose report this is may replace it meanwhile.
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+ReadResult ReadWholeFile(const std::string& path, std::uint64_t limit,
+                         std::string& bytes, FileFacts& facts, DWORD& error) {
+  const OwnedFile file = OpenToRead(path);
   DWORD sizeHigh = 0;
   const DWORD sizeLow =
       file.valid() ? platform::GetFileSize(file.get(), &sizeHigh) : 0;

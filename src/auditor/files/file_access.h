@@ -10,6 +10,12 @@
 #include "platform/owned_handle.h"
 #include "platform/platform.h"
 
+// The file at `path` opened for reading, shared with whoever writes,
+// replaces or deletes it meanwhile (the machine whose report it is may);
+// none when it cannot be opened, the system's error number then in
+// platform::GetLastError().
+OwnedFile OpenToRead(const std::string& path);
+
 enum class ReadResult { kRead, kFailed, kTooLarge };
 
 // What the file system says of a file beside its content.

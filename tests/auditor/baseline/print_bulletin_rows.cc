@@ -8,24 +8,17 @@
 
 #include "auditor/baseline/read/bulletin_file.h"
 #include "auditor/text/visible_text.h"
+#include "support/bulletin_row_line.h"
 
 namespace {
 
+// Each row's line with its hidden characters shown: the texts are UTF-8
+// read whole and the line joins them with ASCII, so this shows each text
+// as Visible() does.
 class PrintingSink : public BulletinRowSink {
  public:
   void Add(const BulletinRow& row) override {
-    std::string line =
-        std::to_string(row.rowNumber) + "|" + std::to_string(row.datePosted);
-    for (const std::string* text :
-         {&row.bulletinId, &row.bulletinKb, &row.severity, &row.title,
-          &row.product, &row.componentKb, &row.component}) {
-      line += "|" + Visible(*text);
-    }
-    line += "|";
-    for (const ReplacedUpdate& replaced : row.supersedes) {
-      line += replaced.bulletin + "[" + replaced.kb + "]";
-    }
-    std::printf("%s\n", line.c_str());
+    std::printf("%s\n", Visible(BulletinRowLine(row)).c_str());
   }
 };
 

@@ -72,13 +72,12 @@ void BulletinSheet::Row(std::int64_t number,
     ReadHeader(cells);
     return;
   }
-  const std::string date = Cell(cells, kDatePosted);
-  const bool needsOrder = NeedsDateOrder(date);
-  if (pass_ == Pass::kHoldingBack && needsOrder) {
+  const DateCell date = DateOf(cells);
+  if (pass_ == Pass::kHoldingBack && date.NeedsOrder()) {
     HoldBack(number, date);
     return;
   }
-  if (pass_ == Pass::kRowsHeldBack && !needsOrder) return;
+  if (pass_ == Pass::kRowsHeldBack && !date.NeedsOrder()) return;
   ReadDataRow(number, cells, date);
 }
 
@@ -124,19 +123,20 @@ void BulletinSheet::ReadHeader(const std::vector<std::string_view>& cells) {
   headerSeen_ = true;
 }
 
-bool BulletinSheet::NeedsDateOrder(const std::string& date) const {
-  int dayFirst = 0, monthFirst = 0;
-  return ReadSlashDate(date, dayFirst, monthFirst) && dayFirst != monthFirst;
+BulletinSheet::DateCell BulletinSheet::DateOf(
+    const std::vector<std::string_view>& cells) const {
+  DateCell date;
+  date.text = Cell(cells, kDatePosted);
+  date.slashed = ReadSlashDate(date.text, date.dayFirst, date.monthFirst);
+  return date;
 }
 
-void BulletinSheet::HoldBack(std::int64_t number, const std::string& date) {
-  int dayFirst = 0, monthFirst = 0;
-  ReadSlashDate(date, dayFirst, monthFirst);
-  if (firstHeldBack_.text.empty()) firstHeldBack_ = {number, date};
-  if (monthFirst == 0) {
-    if (showDayFirst_++ == 0) firstDayFirst_ = {number, date};
-  } else if (dayFirst == 0) {
-    if (showMonthFirst_++ == 0) firstMonthFirst_ = {number, date};
+void BulletinSheet::HoldBack(std::int64_t number, const DateCell& date) {
+  if (firstHeldBack_.text.empty()) firstHeldBack_ = {number, date.text};
+  if (date.monthFirst == 0) {
+    if (showDayFirst_++ == 0) firstDayFirst_ = {number, date.text};
+  } else if (date.dayFirst == 0) {
+    if (showMonthFirst_++ == 0) firstMonthFirst_ = {number, date.text};
   }
 }
 
@@ -166,7 +166,7 @@ void BulletinSheet::DecideDateOrder() {
 
 void BulletinSheet::ReadDataRow(std::int64_t number,
                                 const std::vector<std::string_view>& cells,
-                                const std::string& date) {
+                                const DateCell& date) {
   ++facts_.rowsRead;
   row_.rowNumber = number;
   const std::string why = ReadRow(cells, date);
@@ -184,29 +184,27 @@ std::string BulletinSheet::Cell(const std::vector<std::string_view>& cells,
                               : std::string();
 }
 
-std::string BulletinSheet::ReadDate(const std::string& date) {
+std::string BulletinSheet::ReadDate(const DateCell& date) {
   row_.datePosted = 0;
-  if (date.empty()) return std::string();
-  int dayFirst = 0, monthFirst = 0;
-  const bool ordered =
-      ReadSlashDate(date, dayFirst, monthFirst) && dayFirst != monthFirst;
+  if (date.text.empty()) return std::string();
+  const bool ordered = date.NeedsOrder();
   if (ordered) ++facts_.orderedDates;
-  if (ParseDatePosted(date, order_, row_.datePosted)) {
-    if (ordered && (dayFirst == 0 || monthFirst == 0)) {
+  if (ParseDatePosted(date.text, order_, row_.datePosted)) {
+    if (ordered && (date.dayFirst == 0 || date.monthFirst == 0)) {
       ++facts_.datesShowingOrder;
     }
     return std::string();
   }
   if (ordered) {
     ++facts_.datesAgainstOrder;
-    return "Date Posted " + Quoted(date) + " is no date in " +
+    return "Date Posted " + Quoted(date.text) + " is no date in " +
            OrderName(order_) + " order";
   }
-  return "Date Posted " + Quoted(date) + " is no date";
+  return "Date Posted " + Quoted(date.text) + " is no date";
 }
 
 std::string BulletinSheet::ReadRow(const std::vector<std::string_view>& cells,
-                                   const std::string& date) {
+                                   const DateCell& date) {
   row_.bulletinId = Cell(cells, kBulletinId);
   if (row_.bulletinId.empty()) return "no Bulletin Id";
   if (!IsRequirementId(row_.bulletinId)) {

@@ -56,20 +56,28 @@ class BulletinSheet : public SheetRowSink {
     std::int64_t row = 0;
     std::string text;
   };
+  // A row's Date Posted, with its readings as n/n/yyyy (ReadSlashDate),
+  // taken once for every stage of the row.
+  struct DateCell {
+    std::string text;
+    bool slashed = false;  // written n/n/yyyy
+    int dayFirst = 0, monthFirst = 0;
+    // n/n/yyyy and another day in the other order.
+    bool NeedsOrder() const { return slashed && dayFirst != monthFirst; }
+  };
   static const std::size_t kNone = static_cast<std::size_t>(-1);
 
   void ReadHeader(const std::vector<std::string_view>& cells);
-  // Whether the row's date is n/n/yyyy and another day in the other order.
-  bool NeedsDateOrder(const std::string& date) const;
-  void HoldBack(std::int64_t number, const std::string& date);
+  DateCell DateOf(const std::vector<std::string_view>& cells) const;
+  void HoldBack(std::int64_t number, const DateCell& date);
   void DecideDateOrder();
   void ReadDataRow(std::int64_t number,
                    const std::vector<std::string_view>& cells,
-                   const std::string& date);
+                   const DateCell& date);
   // Empty when the row was read; else why not.
   std::string ReadRow(const std::vector<std::string_view>& cells,
-                      const std::string& date);
-  std::string ReadDate(const std::string& date);
+                      const DateCell& date);
+  std::string ReadDate(const DateCell& date);
   std::string Cell(const std::vector<std::string_view>& cells,
                    Column column) const;
 

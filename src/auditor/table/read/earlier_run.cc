@@ -43,11 +43,7 @@ const JsonShape kMachineShape{{{"machine", nullptr},
 class LineReader {
  public:
   LineReader(const std::string& path, const std::string& shown)
-      : file_(platform::CreateFileA(
-            path.c_str(), GENERIC_READ,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
-        shown_(shown) {
+      : file_(OpenToRead(path)), shown_(shown) {
     if (!file_.valid()) Fail(platform::GetLastError());
   }
 

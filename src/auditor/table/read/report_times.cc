@@ -16,10 +16,7 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count,
 }
 
 std::string LastWriteOf(const std::string& path) {
-  const OwnedFile file(platform::CreateFileA(
-      path.c_str(), GENERIC_READ,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const OwnedFile file = OpenToRead(path);
   FILETIME time{};
   if (!file.valid() ||
       !platform::GetFileTime(file.get(), nullptr, nullptr, &time)) {

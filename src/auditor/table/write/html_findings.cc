@@ -367,9 +367,7 @@ class FindingWords : public ItemWords {
                const std::vector<PatchLevel>& rows,
                const std::vector<ItemSet>& items)
       : fleet_(fleet), columns_(columns), rows_(rows), items_(items) {}
-  void Append(std::uint64_t item, Sign sign, std::string& out) const override {
-    if (sign == Sign::kWithout) out += "\xE2\x88\x92";  // minus sign
-    if (sign == Sign::kWith) out += '+';
+  void Append(std::uint64_t item, std::string& out) const override {
     const std::size_t place = static_cast<std::size_t>(item >> kPlaceShift);
     AppendHtmlEscaped(fleet_.requirements[columns_[place]].id, out);
     if (item >> kNoUpdateBit & 1) {

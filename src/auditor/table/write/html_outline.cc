@@ -23,11 +23,17 @@ const std::size_t kLinesPerBlock = 100;
 
 char Letter(std::size_t common) { return static_cast<char>('A' + common); }
 
-void AppendItems(const ItemSet& items, Sign sign, const ItemWords& words,
+// Each item after a blank and `sign`: "" in a common set, a minus sign
+// for what a line lacks of its common set, "+" for what it has besides.
+const char kNoSign[] = "";
+const char kWithoutSign[] = "\xE2\x88\x92";  // minus sign
+const char kWithSign[] = "+";
+
+void AppendItems(const ItemSet& items, const char* sign, const ItemWords& words,
                  std::string& out) {
   for (std::uint64_t item : items) {
-    out += ' ';
-    words.Append(item, sign, out);
+    out.append(" ").append(sign);
+    words.Append(item, out);
   }
 }
 
@@ -47,7 +53,7 @@ std::string CommonSets(const SetOutline& outline, std::string_view idPrefix,
         .append(", ")
         .append(std::to_string(outline.commons[c].size()))
         .append(":");
-    AppendItems(outline.commons[c], Sign::kNone, words, text);
+    AppendItems(outline.commons[c], kNoSign, words, text);
     text += "\n";
   }
   text += "</div>\n";
@@ -63,8 +69,8 @@ void AppendLine(const std::string& start, const OutlinedSet& set,
     out.append("<a href=#").append(idPrefix).append(1, Letter(set.common));
     out.append(">").append(1, Letter(set.common)).append("</a>");
   }
-  AppendItems(set.without, Sign::kWithout, words, out);
-  AppendItems(set.with, Sign::kWith, words, out);
+  AppendItems(set.without, kWithoutSign, words, out);
+  AppendItems(set.with, kWithSign, words, out);
   words.AppendLineEnd(index, out);
   out += "\n";
 }

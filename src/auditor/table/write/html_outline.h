@@ -52,15 +52,13 @@ std::string WhyNotDrawn(std::size_t rowCount, const char* row, const char* rows,
                         std::size_t columnCount, const char* column,
                         const char* columns);
 
-enum class Sign { kNone, kWithout, kWith };
-
-// How the items of one part read.
+// How the items of one part read; the outline writes the sign before an
+// item of a line ("−" lacking, "+" besides) itself.
 class ItemWords {
  public:
   virtual ~ItemWords() = default;
-  // The item, escaped, after its sign ("−", "+") if it has one.
-  virtual void Append(std::uint64_t item, Sign sign,
-                      std::string& out) const = 0;
+  // The item, escaped.
+  virtual void Append(std::uint64_t item, std::string& out) const = 0;
   // What follows the items of line number `line`; nothing by default.
   virtual void AppendLineEnd(std::size_t /*line*/, std::string&) const {}
   // What the lines stand for: "patch levels".

@@ -426,9 +426,7 @@ class HotfixWords : public ItemWords {
  public:
   HotfixWords(const Fleet& fleet, const WindowsSection& section)
       : fleet_(fleet), section_(section) {}
-  void Append(std::uint64_t item, Sign sign, std::string& out) const override {
-    if (sign == Sign::kWithout) out += "\xE2\x88\x92";  // minus sign
-    if (sign == Sign::kWith) out += '+';
+  void Append(std::uint64_t item, std::string& out) const override {
     const FleetColumn& column = fleet_.columns[item];
     if (column.required) out += "<em>";
     AppendHtmlEscaped(column.name, out);

@@ -50,6 +50,17 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+namespace {
+
+// "SP3", or "no service pack" for a known Windows without one; empty when
+// the Windows is unknown.
+std::string LevelName(const WindowsRelease& release) {
+  const std::string name = release.ServicePackName();
+  return name.empty() && release.known() ? "no service pack" : name;
+}
+
+}  // namespace
+
 void AppendLevelRowStart(const Fleet& fleet, const PatchLevel& level,
                          std::string_view id, std::string& row) {
   const FleetMachine& first = fleet.machines[level.machines[0]];
@@ -69,8 +80,7 @@ void AppendLevelRowStart(const Fleet& fleet, const PatchLevel& level,
   // Reports of one patch level are complete.
   const std::string count =
       Plural(level.machines.size(), "machine", "machines");
-  std::string label = first.release.ServicePackName();
-  if (label.empty() && first.release.known()) label = "no service pack";
+  std::string label = LevelName(first.release);
   label.append(label.empty() ? "" : ": ").append(count);
   row.append("><th title=\"").append(label).append("\"><details><summary>");
   row.append(label).append("</summary>");
@@ -89,8 +99,7 @@ void AppendLevelLineStart(const Fleet& fleet, const PatchLevel& level,
   const std::string_view lineClass = StatusClass(first.status);
   if (!lineClass.empty()) line.append(" class=").append(lineClass);
   line += ">";
-  std::string label = first.release.ServicePackName();
-  if (label.empty() && first.release.known()) label = "no service pack";
+  const std::string label = LevelName(first.release);
   if (!label.empty()) line.append("<b>").append(label).append("</b> ");
   for (std::size_t i = 0; i < level.machines.size(); ++i) {
     if (i > 0) line += ", ";

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "auditor/baseline/read/sheet_rows.h"
+#include "support/bulletin_row_line.h"
 #include "support/zip_writer.h"
 #include "test_support.h"
 
@@ -13,18 +14,7 @@ namespace {
 class RecordingSink : public BulletinRowSink {
  public:
   void Add(const BulletinRow& row) override {
-    std::string line =
-        std::to_string(row.rowNumber) + "|" + std::to_string(row.datePosted);
-    for (const std::string* text :
-         {&row.bulletinId, &row.bulletinKb, &row.severity, &row.title,
-          &row.product, &row.componentKb, &row.component}) {
-      line += "|" + *text;
-    }
-    line += "|";
-    for (const ReplacedUpdate& replaced : row.supersedes) {
-      line += replaced.bulletin + "[" + replaced.kb + "]";
-    }
-    lines.push_back(line);
+    lines.push_back(BulletinRowLine(row));
   }
   std::vector<std::string> lines;
 };
